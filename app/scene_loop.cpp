@@ -1,0 +1,43 @@
+// The scene loop and the program's run from start-up to shutdown.
+#include "app/application.h"
+#include "frontend/options.h"
+#include "frontend/score_screen.h"
+#include "frontend/title_menu.h"
+#include "game/play_scene.h"
+#include "game/state.h"
+#include "platform/keyboard.h"
+#include "platform/renderer.h"
+#include "platform/sound.h"
+
+void RunSceneLoop() {
+    for (;;) {
+        if (!QuitRequested) RunTitleMenu();
+        if (!QuitRequested) RunPlayScene();
+        if (!QuitRequested && GameState.ToppedOut) RunScoreScreen();
+        if (!QuitRequested) ResetGame();
+        if (QuitRequested) break;
+    }
+}
+
+int RunProgram() {
+    InitialiseProgramState();
+    if (!CreateRenderer()) return 1;
+    try {
+        LoadTitleSprites();
+        FadeInLoadingScreen();
+        LoadGameSprites();
+        CreateKeyboard();
+        LoadSoundBank();
+        ResetBoard();
+        LoadHighScoreTable();
+        LoadOptions();
+        FadeOutLoadingScreen();
+        RunSceneLoop();
+    } catch (const WindowClosed&) {
+        // The player closed the window: leave as from the title menu. Nothing is half-written,
+        // since the files are saved without touching the window.
+    }
+    ReleaseSprites();
+    ReleaseRenderer();
+    return 0;
+}

@@ -1,0 +1,6 @@
+// The player's options: the options screen and "options.dat".
+#pragma once
+
+void LoadOptions();
+void SaveOptions();
+void RunOptionsScreen();

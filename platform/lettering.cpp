@@ -1,0 +1,72 @@
+#include "platform/lettering.h"
+
+#include <cstdlib>
+
+#include "game/state.h"
+
+void DrawWord(std::string_view text, int32_t x, int32_t y, const Sprite* letters, int32_t count,
+              uint32_t colour) {
+    int32_t pen = x;
+    for (int32_t i = 0; i < count; ++i) {
+        // Nothing past the right edge can show, so a damaged file's endless name costs no
+        // more than a screen's width of letters.
+        if (pen >= ScreenWidth) return;
+        const char c = static_cast<size_t>(i) < text.size() ? text[static_cast<size_t>(i)] : '\0';
+        if (c == '\n') return;
+        int32_t index = -1;
+        if (c >= 'A' && c <= 'Z') index = c - 'A';
+        if (c >= 'a' && c <= 'z') index = c - 'a';
+        if (index < 0) {
+            pen += 25;
+            continue;
+        }
+        letters[index].Draw(pen, y, colour);
+        pen += index == 'I' - 'A' ? 12 : 25;
+    }
+}
+
+void DrawNumber(int32_t value, int32_t x, int32_t y, const Sprite* digits, bool padded,
+                uint32_t colour) {
+    // There is no minus picture; a negative value (only a damaged file holds one) shows its
+    // magnitude.
+    int64_t v = std::llabs(static_cast<int64_t>(value));
+    if (v > 99999) {
+        for (int64_t high = v / 100000, px = x - 20; high > 0; high /= 10, px -= 20) {
+            digits[high % 10].Draw(static_cast<int32_t>(px), y, colour);
+        }
+        v %= 100000;
+        padded = true;
+    }
+    bool leading = padded;
+    int32_t px = x;
+    for (int64_t p = 10000; p >= 10; p /= 10, px += 20) {
+        if (p <= v && v < 10 * p) {
+            digits[v / p].Draw(px, y, colour);
+            v %= p;
+            leading = true;
+        } else if (leading) {
+            digits[0].Draw(px, y, colour);
+        }
+    }
+    digits[v].Draw(x + 80, y, colour);
+}
+
+namespace {
+// Two digits at x and x + 20; a value of 100 or more shows whole, growing leftwards.
+void DrawTwoDigits(int32_t value, int32_t x, int32_t y, uint32_t colour) {
+    int64_t v = std::llabs(static_cast<int64_t>(value));
+    const int64_t tens = v >= 10 ? v / 10 : 0;
+    int32_t px = x - 20;
+    for (int64_t high = tens / 10; high > 0; high /= 10, px -= 20) {
+        Sprites.Digits[high % 10].Draw(px, y, colour);
+    }
+    Sprites.Digits[tens % 10].Draw(x, y, colour);
+    Sprites.Digits[v - 10 * tens].Draw(x + 20, y, colour);
+}
+}  // namespace
+
+void DrawClock(int32_t x, int32_t y, uint32_t colour) {
+    DrawTwoDigits(GameState.ClockMinutes, x, y, colour);
+    Sprites.Colon.Draw(x + 44, y + 2, colour);
+    DrawTwoDigits(GameState.ClockSeconds, x + 60, y, colour);
+}

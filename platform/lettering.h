@@ -1,0 +1,22 @@
+// Bitmap lettering: words from the 26 letter pictures, numbers from the 10 digit pictures,
+// and the game clock with its colon picture.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/renderer.h"
+
+inline constexpr int32_t ScreenWidth = 1024;
+inline constexpr int32_t ScreenHeight = 768;
+
+// Lays out count character places from (x, y): letters advance 25 pixels ("I" 12), any other
+// character draws nothing and advances 25; a line feed ends the word.
+void DrawWord(std::string_view text, int32_t x, int32_t y, const Sprite* letters, int32_t count,
+              uint32_t colour);
+// Right-aligned in five places at x, x + 20, ..., x + 80. Larger values show whole: their
+// further digits continue leftwards from x - 20.
+void DrawNumber(int32_t value, int32_t x, int32_t y, const Sprite* digits, bool padded,
+                uint32_t colour);
+// The game clock as mm:ss from ClockMinutes and ClockSeconds.
+void DrawClock(int32_t x, int32_t y, uint32_t colour);

@@ -1,0 +1,65 @@
+// The one door between the game and the machine. Everything the game needs from outside itself
+// (window, pictures, keyboard, sound, clocks) is an operation of this interface. The real
+// implementation sits over SDL in platform/sdl/; tests plug in a scripted stand-in.
+#pragma once
+
+#include <cstdint>
+
+using TextureId = int32_t;  // 0: no texture
+using SampleId = int32_t;   // -1: no sample
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Window and renderer. OpenDisplay makes the full-screen window and its renderer; false
+    // when there is no display at all.
+    virtual bool OpenDisplay(const char* title) = 0;
+    virtual void CloseDisplay() = 0;
+    virtual void BeginFrame() = 0;  // clear to black
+    virtual void EndFrame() = 0;    // present
+    // Loads a picture at its own size; opaque magenta becomes transparent. Returns 0 and
+    // leaves width and height at 0 when the file cannot be used (after one stderr line).
+    virtual TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) = 0;
+    // Draws the whole texture unscaled with its top-left pixel at (x, y), the ARGB colour
+    // multiplied into every texel, alpha-blended over what is there.
+    virtual void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
+                             int32_t height, uint32_t colour) = 0;
+    virtual void ReleaseTexture(TextureId texture) = 0;
+
+    // Takes at most one waiting window message off the queue and handles it.
+    virtual void TakeWindowMessage() = 0;
+    // True once the player has closed the window (close button, desktop close command).
+    virtual bool WindowCloseRequested() = 0;
+
+    // Keyboard: 256 bytes indexed by DirectInput key code, non-zero while the key is down.
+    // Every poll first pumps the window system's events.
+    virtual void CreateKeyboard() = 0;
+    virtual void PollKeyboard(uint8_t state[256]) = 0;
+
+    // Sound: fixed channels 0 to 31, volumes 0 to 255.
+    virtual void OpenSound() = 0;
+    virtual SampleId LoadSample(const char* file) = 0;
+    virtual void PlaySound(int32_t channel, SampleId sample) = 0;
+    virtual void StopSound(int32_t channel) = 0;
+    virtual bool IsPlaying(int32_t channel) = 0;
+    virtual void SetPaused(int32_t channel, bool paused) = 0;
+    virtual void SetVolume(int32_t channel, int32_t volume) = 0;
+    virtual int32_t GetVolume(int32_t channel) = 0;
+    virtual void SetMasterVolume(int32_t volume) = 0;
+    virtual int32_t GetMasterVolume() = 0;
+
+    // Time: milliseconds of wall time since the program started, calendar seconds, and a
+    // sleep in milliseconds.
+    virtual int64_t Clock() = 0;
+    virtual int64_t Time() = 0;
+    virtual void Sleep(int32_t milliseconds) = 0;
+};
+
+// The platform the game is running on; set once by the program entry or by a test.
+void SetPlatform(Platform* platform);
+Platform& CurrentPlatform();
+
+// Thrown out of the polling and presenting operations once the window has been closed, so
+// that every scene and every wait-for-key loop ends at once; the program entry catches it.
+struct WindowClosed {};
