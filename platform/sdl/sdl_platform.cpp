@@ -67,8 +67,16 @@ bool SdlPlatform::OpenDisplay(const char* title) {
     VideoOpen = true;
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
 
-    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ScreenWidth,
-                              ScreenHeight, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    // Made at the desktop's own size: without a window manager (a bare X server) the
+    // full-screen request is not carried out, and the window would stay 1024x768 while SDL
+    // draws for the whole desktop.
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
+        desktop.w = ScreenWidth;
+        desktop.h = ScreenHeight;
+    }
+    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
+                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (Window == nullptr) return FailDisplay(SDL_GetError());
 
     Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
