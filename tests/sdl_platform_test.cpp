@@ -29,12 +29,17 @@ namespace {
 constexpr uint32_t Red = 0xFFFF0000, Green = 0xFF00FF00, Blue = 0xFF0000FF, White = 0xFFFFFFFF,
                    Black = 0xFF000000, Magenta = 0xFFFF00FF;
 
-// Sets an environment variable for one test and puts the old value back afterwards.
+// Sets (or, given nullptr, removes) an environment variable for one test and puts the old value
+// back afterwards.
 class ScopedEnvironment {
   public:
     ScopedEnvironment(const char* name, const char* value) : Name(name) {
         if (const char* old = std::getenv(name)) Old = old;
-        setenv(name, value, 1);
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
     }
     ~ScopedEnvironment() {
         if (Old) {
@@ -409,6 +414,26 @@ TEST_F(SdlPlatformTest, MissingDisplayIsReportedInOneLine) {
     EXPECT_EQ(Sdl->ReadFrame().size(), 0u);
     Sdl->BeginFrame();  // harmless without a display
     Sdl->EndFrame();
+}
+
+TEST_F(SdlPlatformTest, NoWindowSystemIsAMissingDisplayNotAnInvisibleOne) {
+    Sdl.reset();
+    ScopedEnvironment noDriver("SDL_VIDEODRIVER", nullptr);
+    ScopedEnvironment noX("DISPLAY", nullptr);
+    ScopedEnvironment noWayland("WAYLAND_DISPLAY", nullptr);
+    Sdl = std::make_unique<SdlPlatform>();
+    testing::internal::CaptureStderr();
+    const bool opened = Sdl->OpenDisplay("Zantorvix");
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (opened) {
+        const std::string driver = SDL_GetCurrentVideoDriver();
+        EXPECT_NE(driver, "offscreen");
+        EXPECT_NE(driver, "dummy");
+        GTEST_SKIP() << "this machine has a display without X or Wayland: " << driver;
+    }
+    const std::vector<std::string> ours = OurLines(err);
+    ASSERT_EQ(ours.size(), 1u) << err;
+    EXPECT_EQ(ours[0].rfind("zantorvix: cannot open a display: ", 0), 0u) << err;
 }
 
 TEST_F(SdlPlatformTest, CloseRequestIsNoticedByMessagesAndByKeyboardPolls) {

@@ -27,6 +27,10 @@ int32_t ClampVolume(int32_t volume) {
     return std::clamp(volume, 0, 255);
 }
 
+bool IsInvisibleVideoDriver(const char* driver) {
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
 }  // namespace
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options) {
@@ -65,6 +69,14 @@ bool SdlPlatform::OpenDisplay(const char* title) {
     if (Render != nullptr) return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return FailDisplay(SDL_GetError());
     VideoOpen = true;
+    // With no X or Wayland display, SDL quietly falls back on drivers that show nothing; the
+    // game would then run unseen. They are used only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver != nullptr && IsInvisibleVideoDriver(driver) &&
+        (requested == nullptr || std::strstr(requested, driver) == nullptr)) {
+        return FailDisplay("no X11 or Wayland display is available");
+    }
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
 
     // Made at the desktop's own size: without a window manager (a bare X server) the
