@@ -5,4 +5,9 @@
 
 #include "platform/platform.h"
 
-std::unique_ptr<Platform> CreateSdlPlatform();
+struct SdlPlatformOptions {
+    // Present in step with the display's refresh. Off only for measuring raw drawing speed.
+    bool VSync = true;
+};
+
+std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});

@@ -1,0 +1,84 @@
+// The SDL platform's class, for the program entry's factory and for tests that look inside
+// (the composed frame, the renderer in use).
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
+
+class SdlPlatform final : public Platform {
+  public:
+    static constexpr int32_t ScreenWidth = 1024;
+    static constexpr int32_t ScreenHeight = 768;
+    static constexpr int32_t ChannelCount = 32;
+
+    explicit SdlPlatform(const SdlPlatformOptions& options = {});
+    ~SdlPlatform() override;
+    SdlPlatform(const SdlPlatform&) = delete;
+    SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+    bool OpenDisplay(const char* title) override;
+    void CloseDisplay() override;
+    void BeginFrame() override;
+    void EndFrame() override;
+    TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override;
+    void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                     uint32_t colour) override;
+    void ReleaseTexture(TextureId texture) override;
+
+    void TakeWindowMessage() override;
+    bool WindowCloseRequested() override { return Closed; }
+
+    void CreateKeyboard() override;
+    void PollKeyboard(uint8_t state[256]) override;
+
+    void OpenSound() override;
+    SampleId LoadSample(const char* file) override;
+    void PlaySound(int32_t channel, SampleId sample) override;
+    void StopSound(int32_t channel) override;
+    bool IsPlaying(int32_t channel) override;
+    void SetPaused(int32_t channel, bool paused) override;
+    void SetVolume(int32_t channel, int32_t volume) override;
+    int32_t GetVolume(int32_t channel) override;
+    void SetMasterVolume(int32_t volume) override;
+    int32_t GetMasterVolume() override { return MasterVolume; }
+
+    int64_t Clock() override;
+    int64_t Time() override;
+    void Sleep(int32_t milliseconds) override;
+
+    // The last composed 1024x768 frame as 0xAARRGGBB pixels, rows top to bottom; empty when
+    // no display is open.
+    std::vector<uint32_t> ReadFrame();
+    SDL_Renderer* Renderer() const { return Render; }
+
+  private:
+    bool FailDisplay(const char* reason);
+    void SetWindowIcon();
+    void Notice(const SDL_Event& event);
+    bool OpenMixer(std::string& reason);
+    static bool ValidChannel(int32_t channel) { return channel >= 0 && channel < ChannelCount; }
+
+    SdlPlatformOptions Options;
+    std::chrono::steady_clock::time_point Start;
+
+    bool VideoOpen = false;
+    SDL_Window* Window = nullptr;
+    SDL_Renderer* Render = nullptr;
+    SDL_Texture* Target = nullptr;  // every frame is composed here at 1024x768, then scaled
+    std::vector<SDL_Texture*> Textures{nullptr};  // index = TextureId; 0 is no texture
+    bool Closed = false;
+
+    bool AudioOpen = false;
+    bool MixerOpen = false;
+    std::vector<Mix_Chunk*> Samples;
+    int32_t ChannelVolumes[ChannelCount];
+    int32_t MasterVolume = 255;
+};
