@@ -126,6 +126,14 @@ TEST_F(PlaySceneTest, GravityFollowsTheTickWithQuickFrames) {
     EXPECT_EQ(RowChanges(3), (std::vector<int32_t>{40, 80, 120}));
     EXPECT_EQ(Falling(120, 3).Row, 3);
     EXPECT_FLOAT_EQ(GameState.GravityStepCount, 3.0f);
+
+    // 5 ms frames: a tick needs the clock strictly past its due time, so every third frame.
+    Platform.ClearRecords();
+    GameState = GameStateRecord{};
+    GameState.CurrentPiece = 3;
+    Platform.FrameTime = 4;
+    EXPECT_FALSE(RunScene(125));
+    EXPECT_EQ(RowChanges(3), (std::vector<int32_t>{59, 119}));
 }
 
 TEST_F(PlaySceneTest, SlowFramesGetOneTickEachAndLateTicksAreNotMadeUp) {
