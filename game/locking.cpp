@@ -148,7 +148,7 @@ void ClearLines() {
     g.LinesCleared += count;
     g.LevelLines += count;
     if (g.LevelLines >= RowsPerLevel && g.Level < TopLevel) {
-        g.LevelLines -= RowsPerLevel;
+        g.LevelLines -= RowsPerLevel;  // keeps the surplus, also past 13 after a big collapse
         g.GravityPeriod -= GravitySpeedUp;
         g.Level += 1;
     }

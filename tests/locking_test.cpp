@@ -373,6 +373,30 @@ TEST_F(LockingTest, ACollapseThatCompletesRowsClearsAndScoresThemInTheSameLock) 
     EXPECT_EQ(Platform.PlaysOn(ChannelLine).size(), 2u);
 }
 
+TEST_F(LockingTest, MoreThanFourRowsFromOneCollapseEarnWhatFourDo) {
+    for (int32_t column : {0, 1, 2, 3, 11, 12, 13, 14}) FillColumn(column, 13, 19);
+    for (int32_t column : {6, 7, 8}) FillColumn(column, 6, 12);
+    for (int32_t column : {5, 9}) {
+        FillColumn(column, 8, 13);
+        FillColumn(column, 19, 19);
+    }
+    for (int32_t column : {4, 10}) {
+        FillColumn(column, 10, 14);
+        FillColumn(column, 18, 19);
+    }
+    GameState.LevelLines = 8;
+    PlacePiece(19, 7, 16);
+    LockPiece();
+    for (int32_t row = 0; row < 25; ++row) EXPECT_EQ(RowText(row), EmptyRow) << row;
+    EXPECT_EQ(GameState.LinesCleared, 7);
+    EXPECT_EQ(GameState.Score, 100);
+    EXPECT_EQ(Platform.PlaysOn(ChannelVoice).back(), "sfx\\cheer1.wav");
+    EXPECT_EQ(Platform.PlaysOn(ChannelLine).size(), 7u);
+    EXPECT_EQ(GameState.Level, 2);
+    EXPECT_EQ(GameState.LevelLines, 5);
+    EXPECT_FLOAT_EQ(GameState.GravityPeriod, 18.0f);
+}
+
 TEST_F(LockingTest, DealingFollowsTheGeneratorWithAndWithoutBombs) {
     auto deal = [](bool bombs) {
         Options.Bombs = bombs;
