@@ -4,4 +4,14 @@
 #include <cstdint>
 
 void RunPlayScene();
+// The level's backdrop, the frame, the preview, the words, the numbers and the clock, all with
+// the given tint. The score screen shows it behind its tally.
 void DrawHud(uint32_t colour);
+
+// Holds the game, showing only the HUD, until Enter is pressed and let go again.
+void PauseGame();
+// Once per frame: the game clock, the frame rate and at most one 10 ms tick, which counts down
+// the key-repeat counters and gravity.
+void UpdateClock();
+// Keypad plus: the falling piece takes the next code that fits where it is.
+void CyclePiece();

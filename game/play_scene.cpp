@@ -1,0 +1,248 @@
+#include "game/play_scene.h"
+
+#include "app/fade.h"
+#include "game/board.h"
+#include "game/locking.h"
+#include "game/movement.h"
+#include "game/pieces.h"
+#include "game/state.h"
+#include "platform/keyboard.h"
+#include "platform/lettering.h"
+#include "platform/renderer.h"
+#include "platform/sound.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr int32_t TickMilliseconds = 10;
+constexpr int32_t GameMusicVolume = 200;
+constexpr int32_t FadeOutWait = 500;
+constexpr int32_t CycleWait = 100;
+
+// Key-repeat reloads, in ticks.
+constexpr int32_t RotateRepeatTicks = 8;
+constexpr int32_t HardDropRepeatTicks = 10;
+constexpr int32_t SidewaysRepeatTicks = 7;
+constexpr int32_t FastSidewaysRepeatTicks = 6;  // from FastSidewaysLevel on
+constexpr int32_t FastSidewaysLevel = 7;
+constexpr int32_t SoftDropRepeatTicks = 2;
+
+struct Position {
+    int32_t X;
+    int32_t Y;
+};
+
+// Where the preview draws each code, so that every shape sits centred in the HUD's box.
+constexpr Position PreviewPositions[PieceCodeCount] = {
+    {760, 615}, {750, 625}, {750, 625}, {750, 625},  // 0 to 3
+    {760, 615}, {750, 625}, {750, 625}, {750, 625},  // 4 to 7
+    {750, 625}, {750, 625}, {750, 625}, {750, 625},  // 8 to 11
+    {745, 620}, {750, 625}, {750, 625}, {750, 625},  // 12 to 15
+    {770, 598}, {750, 625}, {759, 625}, {760, 635},  // 16 to 19
+};
+
+bool IsDown(uint8_t key) {
+    return KeyState[key] != 0;
+}
+
+void WaitForRelease(uint8_t key) {
+    while (IsDown(key)) PollKeyboard();
+}
+
+void DrawFallingPiece(uint32_t colour) {
+    const GameStateRecord& g = GameState;
+    DrawPiece(g.CurrentPiece, g.PieceX, g.PieceY, PieceSprite(g.CurrentPiece), colour);
+}
+
+void DrawPlayFrame(uint32_t colour, uint32_t pieceColour) {
+    BeginFrame();
+    DrawHud(colour);
+    DrawBoard(colour);
+    DrawFallingPiece(pieceColour);
+    EndFrame();
+}
+
+// The title music left playing by the menu dies away over the first frames of play.
+void FadeTitleMusic() {
+    if (IsPlaying(ChannelTitleMusic)) {
+        const int32_t volume = GetVolume(ChannelTitleMusic);
+        if (volume > 0) SetVolume(ChannelTitleMusic, volume - 1);
+    }
+    if (GetVolume(ChannelTitleMusic) < 1 && IsPlaying(ChannelTitleMusic)) {
+        StopSound(ChannelTitleMusic);
+    }
+}
+
+int32_t SidewaysRepeat() {
+    return GameState.Level >= FastSidewaysLevel ? FastSidewaysRepeatTicks : SidewaysRepeatTicks;
+}
+
+// True when the code's cells all lie in the well and on empty cells from the current anchor.
+bool FitsHere(PieceCode code) {
+    const GameStateRecord& g = GameState;
+    for (const CellOffset& cell : PieceCatalogue[code].Cells) {
+        if (!IsCellEmpty(g.PieceColumn + cell.Column, g.PieceRow + cell.Row)) return false;
+    }
+    return true;
+}
+
+// Stops the game music however the scene is left, a closed window included.
+struct GameMusicStopper {
+    GameMusicStopper() = default;
+    GameMusicStopper(const GameMusicStopper&) = delete;
+    GameMusicStopper& operator=(const GameMusicStopper&) = delete;
+    ~GameMusicStopper() { StopSound(ChannelGameMusic); }
+};
+
+// Runs the frames of play; true when the player left with Escape.
+bool RunFrames() {
+    GameStateRecord& g = GameState;
+    for (;;) {
+        FadeTitleMusic();
+        TakeWindowMessage();
+        PollKeyboard();
+        if (IsDown(DIK_ESCAPE)) {
+            WaitForRelease(DIK_ESCAPE);
+            return true;
+        }
+        if (IsDown(DIK_RETURN)) {
+            WaitForRelease(DIK_RETURN);
+            PauseGame();
+        }
+        if (IsDown(DIK_UP) && g.RotateRepeat == 0) {
+            RotatePiece();
+            g.RotateRepeat = RotateRepeatTicks;
+        }
+        if (IsDown(DIK_SPACE) && g.HardDropRepeat == 0) {
+            HardDrop();
+            g.HardDropRepeat = HardDropRepeatTicks;
+        }
+        if (IsDown(DIK_RIGHT) && g.RightRepeat == 0) {
+            MoveRight();
+            g.RightRepeat = SidewaysRepeat();
+        }
+        if (IsDown(DIK_LEFT) && g.LeftRepeat == 0) {
+            MoveLeft();
+            g.LeftRepeat = SidewaysRepeat();
+        }
+        if (IsDown(DIK_DOWN) && g.SoftDropRepeat == 0) {
+            g.Score += 1;  // also for the step that locks the piece
+            g.SoftDropCount += 1.0f;
+            StepDown();
+            g.SoftDropRepeat = SoftDropRepeatTicks;
+        }
+        if (IsDown(DIK_ADD)) CyclePiece();
+        DrawPlayFrame(OpaqueWhite, OpaqueWhite);
+        UpdateClock();
+        if (!IsPlaying(ChannelGameMusic)) {
+            PlaySound(ChannelGameMusic, SoundBank[SoundGameMusicLoop]);
+        }
+        if (g.ToppedOut) return false;
+        Sleep(1);
+    }
+}
+
+}  // namespace
+
+void RunPlayScene() {
+    GameMusicStopper stopMusic;
+    PlaySound(ChannelGameMusic, SoundBank[SoundGameMusic]);
+    SetVolume(ChannelGameMusic, GameMusicVolume);
+
+    // The falling piece shows at full strength while everything else rises from nothing.
+    FadeLevel = TransparentWhite;
+    for (;;) {
+        DrawPlayFrame(FadeLevel, OpaqueWhite);
+        if (FadeInStep()) break;
+        Sleep(1);
+    }
+    GameState.GameStartTime = Time();
+
+    if (!RunFrames()) return;  // topped out: straight on, no fade-out
+
+    FadeLevel = OpaqueWhite;
+    for (;;) {
+        DrawPlayFrame(FadeLevel, FadeLevel);
+        if (FadeOutStep()) break;
+        Sleep(1);
+    }
+    Sleep(FadeOutWait);
+}
+
+void PauseGame() {
+    SetPaused(ChannelGameMusic, true);
+    BeginFrame();
+    DrawHud(OpaqueWhite);
+    EndFrame();
+    for (;;) {
+        PollKeyboard();
+        if (IsDown(DIK_RETURN)) {
+            WaitForRelease(DIK_RETURN);
+            break;
+        }
+        Sleep(1);
+    }
+    SetPaused(ChannelGameMusic, false);
+}
+
+void UpdateClock() {
+    GameStateRecord& g = GameState;
+    g.ElapsedSeconds = static_cast<int32_t>(Time() - g.GameStartTime);
+    g.ClockMinutes = g.ElapsedSeconds / 60;
+    g.ClockSeconds = g.ElapsedSeconds % 60;
+
+    g.FrameCount += 1;
+    if (Clock() >= g.NextSecondTime) {
+        g.NextSecondTime = Clock() + 1000;
+        g.FramesPerSecond = g.FrameCount;
+        g.FrameCount = 0;
+    }
+
+    // At most one tick per frame, and a late one is not made up: the next is due a tick after
+    // this reading, not after the missed deadline.
+    if (Clock() <= g.NextTickTime) return;
+    g.NextTickTime = Clock() + TickMilliseconds;
+    for (int32_t* counter :
+         {&g.RightRepeat, &g.LeftRepeat, &g.RotateRepeat, &g.SoftDropRepeat, &g.HardDropRepeat}) {
+        if (*counter > 0) *counter -= 1;
+    }
+    g.GravityCountdown -= 1;
+    if (g.GravityCountdown <= 0) {
+        g.GravityCountdown = static_cast<int32_t>(g.GravityPeriod);
+        g.GravityStepCount += 1.0f;
+        StepDown();
+    }
+}
+
+void CyclePiece() {
+    GameStateRecord& g = GameState;
+    // Only a code that fits where the piece is may take its place; the piece never overlaps
+    // the stack or leaves the well. With none, it stays as it is.
+    for (PieceCode step = 1; step < PieceCodeCount; ++step) {
+        const PieceCode code = (g.CurrentPiece + step) % PieceCodeCount;
+        if (FitsHere(code)) {
+            g.CurrentPiece = code;
+            break;
+        }
+    }
+    Sleep(CycleWait);
+}
+
+void DrawHud(uint32_t colour) {
+    const GameStateRecord& g = GameState;
+    const int32_t level = g.Level < 1 ? 1 : (g.Level > 10 ? 10 : g.Level);
+    Sprites.LevelBackgrounds[level - 1].Draw(0, 0, colour);
+    Sprites.Hud.Draw(0, 0, colour);
+    if (Options.Preview) {
+        const Position& at = PreviewPositions[g.NextPiece];
+        DrawPiece(g.NextPiece, at.X, at.Y, PieceSprite(g.NextPiece), colour);
+    }
+    DrawWord("lines", 190, 465, Sprites.Letters, 5, colour);
+    DrawWord("score", 723, 465, Sprites.Letters, 5, colour);
+    DrawWord("time", 200, 597, Sprites.Letters, 4, colour);
+    DrawNumber(g.Score, 735, 520, Sprites.Digits, true, colour);
+    DrawNumber(g.LinesCleared, 191, 520, Sprites.Digits, true, colour);
+    DrawNumber(g.Level, -96, 70, Sprites.Digits, false, colour);
+    DrawNumber(g.FramesPerSecond, -60, 0, Sprites.Digits, false, colour);
+    DrawClock(195, 645, colour);
+}
