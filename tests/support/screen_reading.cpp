@@ -32,7 +32,8 @@ std::string NumberAt(const Frame& frame, int32_t x, int32_t y) {
     std::vector<std::pair<int32_t, char>> digits;
     for (const DrawCall& draw : frame.Draws) {
         const char c = GlyphOf(draw);
-        if (c >= '0' && c <= '9' && draw.Y == y && draw.X <= x + 80 && draw.X > x - 200) {
+        const int32_t place = x + 80 - draw.X;  // 0 for the units, 20 for the tens, ...
+        if (c >= '0' && c <= '9' && draw.Y == y && place >= 0 && place < 280 && place % 20 == 0) {
             digits.emplace_back(draw.X, c);
         }
     }
