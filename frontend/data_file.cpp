@@ -28,12 +28,6 @@ class Descriptor {
         Fd = -1;
         return fd;
     }
-    // Closes now, reporting the result (a late write error can surface here).
-    bool Close() {
-        const int fd = Fd;
-        Fd = -1;
-        return ::close(fd) == 0;
-    }
 
   private:
     int Fd;
@@ -67,12 +61,16 @@ void SyncFolderOf(const char* name) {
     ::close(fd);
 }
 
-bool SaveFailed(const char* name, const std::string& step, int error) {
+bool SaveFailed(const char* name, const std::string& reason) {
     std::fprintf(stderr,
-                 "zantorvix: could not save \"%s\": %s: %s; the old file is kept, and the new "
-                 "values last until the game ends\n",
-                 name, step.c_str(), std::strerror(error));
+                 "zantorvix: could not save \"%s\": %s; the old file is kept, and the new values "
+                 "last until the game ends\n",
+                 name, reason.c_str());
     return false;
+}
+
+std::string Because(const std::string& step, int error) {
+    return step + ": " + std::strerror(error);
 }
 
 }  // namespace
@@ -125,27 +123,33 @@ bool ReplaceDataFile(const char* name, std::string_view content) {
     // One fixed temporary name: a save killed halfway leaves at most this one file, which the
     // next save reuses and which nothing ever reads.
     const std::string temp = std::string(name) + ".tmp";
+    // A file the player made read-only stays as it is, as it would if it were written in place.
+    if (::access(name, W_OK) != 0 && errno == EACCES) return SaveFailed(name, "it is read-only");
     int fd = -1;
     // Two copies of the game saving at once take turns on a lock of the temporary file. The
     // one that waited may hold a file the other has meanwhile renamed into place; it then
     // opens the temporary name afresh rather than write into the finished file.
     for (int attempt = 0; fd < 0; ++attempt) {
-        if (attempt == 100) return SaveFailed(name, "cannot lock \"" + temp + "\"", EBUSY);
+        if (attempt == 100) return SaveFailed(name, "\"" + temp + "\" keeps changing hands");
         const int candidate =
             ::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-        if (candidate < 0) return SaveFailed(name, "cannot create \"" + temp + "\"", errno);
-        Descriptor held(candidate);
-        struct stat mine {
-        }, there{};
-        if (::flock(candidate, LOCK_EX) != 0) {
-            return SaveFailed(name, "cannot lock \"" + temp + "\"", errno);
+        if (candidate < 0) {
+            return SaveFailed(name, Because("cannot create \"" + temp + "\"", errno));
         }
+        Descriptor held(candidate);
+        // A file system without locks still gets its save, just without the turn-taking.
+        if (::flock(candidate, LOCK_EX) != 0 && errno != ENOLCK && errno != EOPNOTSUPP &&
+            errno != ENOSYS) {
+            return SaveFailed(name, Because("cannot lock \"" + temp + "\"", errno));
+        }
+        struct stat mine {};
         if (::fstat(candidate, &mine) != 0) {
-            return SaveFailed(name, "cannot inspect \"" + temp + "\"", errno);
+            return SaveFailed(name, Because("cannot inspect \"" + temp + "\"", errno));
         }
         if (!S_ISREG(mine.st_mode)) {
-            return SaveFailed(name, "\"" + temp + "\" is not a regular file", EINVAL);
+            return SaveFailed(name, "\"" + temp + "\" is in the way and is not a regular file");
         }
+        struct stat there {};
         if (::stat(temp.c_str(), &there) != 0 || !SameFile(mine, there)) continue;
         fd = held.Release();
     }
@@ -153,7 +157,7 @@ bool ReplaceDataFile(const char* name, std::string_view content) {
     const auto fail = [&](const std::string& step) {
         const int error = errno;
         ::unlink(temp.c_str());  // still ours: we hold its lock
-        return SaveFailed(name, step, error);
+        return SaveFailed(name, Because(step, error));
     };
     if (::ftruncate(fd, 0) != 0) return fail("cannot empty \"" + temp + "\"");
     // Keep the permissions the player gave the old file.
@@ -162,7 +166,6 @@ bool ReplaceDataFile(const char* name, std::string_view content) {
     if (!WriteAll(fd, content)) return fail("cannot write \"" + temp + "\"");
     if (::fsync(fd) != 0) return fail("cannot flush \"" + temp + "\" to disk");
     if (::rename(temp.c_str(), name) != 0) return fail("cannot rename \"" + temp + "\"");
-    if (!file.Close()) return SaveFailed(name, "closing it failed", errno);
     SyncFolderOf(name);
     return true;
 }

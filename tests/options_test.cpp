@@ -126,6 +126,12 @@ TEST_F(OptionsTest, HeldVolumeStepsEveryFrameAndALimitOnlyPlaysTheSwitchSound) {
     EXPECT_EQ(Options.Volume, 0);
     EXPECT_EQ(ReadFile("options.dat"), "0\n1\n1\n1");
     EXPECT_TRUE(Options.Bombs && Options.Shadow && Options.Preview);
+
+    // The title menu applies the new volume the next time it opens.
+    Platform.ClearRecords();
+    Platform.Hold({DIK_ESCAPE});
+    RunTitleMenu();
+    EXPECT_EQ(MasterVolumesSet(), std::vector<int32_t>{0});
 }
 
 TEST_F(OptionsTest, BothKeysAtTheTopAlternateBetween255And254) {
@@ -313,6 +319,15 @@ TEST_F(OptionsTest, AVolumeOutOfRangeIsKeptAndHandedToTheSoundLayerUnchanged) {
     Platform.Hold({DIK_ESCAPE});
     RunTitleMenu();
     EXPECT_EQ(MasterVolumesSet(), std::vector<int32_t>{300});
+
+    // A sound layer that holds only 0 to 255 shows 255 here, and leaving saves what it showed.
+    Platform.MasterVolume = 255;
+    Platform.Release(1);
+    Leave();
+    RunOptionsScreen();
+    EXPECT_EQ(NumberAt(Platform.LastFrame(), 600, 300), "255");
+    EXPECT_EQ(ReadFile("options.dat"), "255\n1\n1\n1");
+    EXPECT_EQ(Options.Volume, 255);
 }
 
 TEST_F(OptionsTest, AFailedSaveKeepsTheOldFileAndTheNewSettings) {
