@@ -6,6 +6,7 @@
 
 #include <limits>
 
+#include "app/application.h"
 #include "frontend/high_scores.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
@@ -337,6 +338,53 @@ TEST_F(ScoreScreenTest, AnEntryStandsInTheTableWhenTheFileCannotBeWritten) {
     EXPECT_EQ(HighScoreTable[0].Score, 50);
     EXPECT_EQ(ReadFile("scores.dat"), "OLD 1");
     EXPECT_NE(message.find("could not save \"scores.dat\""), std::string::npos) << message;
+}
+
+}  // namespace
+
+namespace {
+
+// The whole cycle as a player meets it: the menu, a game dropped straight to the top, the
+// score screen with a name, the reset, and the menu again, left with Escape.
+TEST_F(ScoreScreenTest, AGameRunsFromTheMenuThroughTheScoreScreenBackToTheMenu) {
+    GameState.ToppedOut = 0;
+    Options.Shadow = false;
+    Options.Preview = false;
+    int64_t polls = 0;
+    Platform.KeyScript = [&](ScriptedPlatform& p, uint8_t* keys) {
+        const bool press = ++polls % 2 == 0;
+        int titleVisits = 0;
+        bool playing = false;
+        for (const SoundCall& call : p.Sounds) {
+            if (call.Op != SoundOp::Play) continue;
+            if (call.File == "sfx\\bgm3.mp3") {
+                ++titleVisits;
+                playing = false;
+            }
+            if (call.File == "sfx\\bgm.mp3") playing = true;
+        }
+        if (!playing) {
+            keys[titleVisits == 1 ? DIK_RETURN : DIK_ESCAPE] = press ? 0x80 : 0;
+        } else if (!p.Frames.empty() && p.LastFrame().Shows("gfx//bonus.png")) {
+            keys[DIK_RETURN] = press ? 0x80 : 0;  // an empty name, then on
+        } else {
+            keys[DIK_SPACE] = 0x80;  // hard drops as fast as they repeat
+        }
+    };
+    RunSceneLoop();
+
+    EXPECT_EQ(QuitRequested, 1);
+    EXPECT_EQ(Platform.PlaysOn(0), (std::vector<std::string>{"sfx\\bgm3.mp3", "sfx\\bgm3.mp3"}));
+    ASSERT_GT(HighScoreTable[0].Score, 0);
+    EXPECT_EQ(HighScoreTable[0].Name, "");
+    EXPECT_EQ(HighScoreTable[1].Name, "DEFAULT");
+    EXPECT_EQ(ReadFile("scores.dat"), WriteHighScoreTable(HighScoreTable));
+    // The reset after the game: the shadow is back, the cursor on start, the stack gone.
+    EXPECT_TRUE(Options.Shadow);
+    EXPECT_FALSE(Options.Preview);
+    EXPECT_EQ(GameState.MenuCursor, 0);
+    EXPECT_EQ(GameState.Score, 0);
+    EXPECT_EQ(RowText(24), "...............");
 }
 
 }  // namespace
