@@ -1,0 +1,54 @@
+// The two small files the game keeps in its working folder, "options.dat" and "scores.dat":
+// reading them safely whatever they hold, and replacing them so that a crash, a kill or a full
+// disk in the middle of a save leaves the old file whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Nothing larger than this is read from a data file; the rest of a bigger file is ignored.
+inline constexpr size_t MaxDataFileSize = 16u << 20;
+
+enum class FileRead {
+    Read,     // content holds the file (at most MaxDataFileSize bytes of it)
+    Missing,  // no such file: a first run, nothing to say
+    Failed,   // the file is there but cannot be read; one stderr line was printed
+};
+
+FileRead ReadDataFile(const char* name, std::string& content);
+
+// Replaces the file with content: a temporary file beside it is written, flushed to disk and
+// renamed over the old one. False, after one stderr line naming the file and the reason, when
+// that fails; the old file is then untouched.
+bool ReplaceDataFile(const char* name, std::string_view content);
+
+// How far a reader got through a file's items, in order.
+struct ItemsRead {
+    int32_t Count = 0;       // items taken
+    bool Damaged = false;    // stopped by an item that is not what it should be
+    std::string_view Found;  // that item, when Damaged
+};
+
+// Splits a file into items at separator bytes.
+class ItemReader {
+  public:
+    ItemReader(std::string_view text, std::string_view separators)
+        : Text(text), Separators(separators) {}
+    // The next item, or nothing at the end of the text.
+    std::optional<std::string_view> Next();
+
+  private:
+    std::string_view Text;
+    std::string_view Separators;
+    size_t Position = 0;
+};
+
+// A whole item that is a decimal integer within signed 32 bits, with an optional sign.
+std::optional<int32_t> ParseInteger(std::string_view item);
+
+// Prints the one line that tells the player a data file was damaged: which file, which item
+// (counted from 1) and what it should have been, and that the rest keeps its earlier values.
+void ReportDamagedFile(const char* name, const ItemsRead& read, const char* expected);

@@ -1,0 +1,76 @@
+#include "frontend/high_scores.h"
+
+#include "frontend/score_screen.h"
+
+namespace {
+
+// Items are separated by white space other than the vertical tab and the form feed, which
+// carry blanks and empty names.
+constexpr std::string_view ItemSeparators = " \t\n\r";
+constexpr char EncodedBlank = '\v';
+constexpr std::string_view EncodedEmptyName = "\f";
+
+std::string EncodeName(const std::string& name) {
+    if (name.empty()) return std::string(EncodedEmptyName);
+    std::string encoded = name;
+    for (char& c : encoded) {
+        // Only blanks come from typing; the other separators would split the name in two.
+        if (ItemSeparators.find(c) != std::string_view::npos) c = EncodedBlank;
+    }
+    return encoded;
+}
+
+std::string DecodeName(std::string_view item) {
+    if (item == EncodedEmptyName) return {};
+    std::string name(item);
+    for (char& c : name) {
+        if (c == EncodedBlank) c = ' ';
+    }
+    return name;
+}
+
+}  // namespace
+
+std::string WriteHighScoreTable(const HighScoreTableRecord& table) {
+    std::string text;
+    for (const HighScoreEntry& entry : table) {
+        if (!text.empty()) text += '\n';
+        text += EncodeName(entry.Name);
+        text += '\n';
+        text += std::to_string(entry.Score);
+    }
+    return text;
+}
+
+ItemsRead ReadHighScoreTable(std::string_view text, HighScoreTableRecord& table) {
+    ItemReader items(text, ItemSeparators);
+    ItemsRead read;
+    for (; read.Count < static_cast<int32_t>(2 * table.size()); ++read.Count) {
+        const std::optional<std::string_view> item = items.Next();
+        if (!item) break;
+        HighScoreEntry& entry = table[static_cast<size_t>(read.Count / 2)];
+        if (read.Count % 2 == 0) {
+            entry.Name = DecodeName(*item);
+            continue;
+        }
+        const std::optional<int32_t> score = ParseInteger(*item);
+        if (!score) {
+            read.Damaged = true;
+            read.Found = *item;
+            break;
+        }
+        entry.Score = *score;
+    }
+    return read;
+}
+
+void LoadHighScoreTable() {
+    std::string text;
+    if (ReadDataFile(HighScoreFileName, text) != FileRead::Read) return;
+    const ItemsRead read = ReadHighScoreTable(text, HighScoreTable);
+    if (read.Damaged) ReportDamagedFile(HighScoreFileName, read, "a whole-number score");
+}
+
+void SaveHighScoreTable() {
+    ReplaceDataFile(HighScoreFileName, WriteHighScoreTable(HighScoreTable));
+}

@@ -1,0 +1,22 @@
+// The high-score table's file "scores.dat": ten items, each entry's name and then its score,
+// one item a line, no line end after the last.
+//
+// A name is one word in the file. So that typed names with blanks and empty names come back
+// exactly as typed, each blank of a name is written as a vertical tab and an empty name as a
+// lone form feed; neither byte separates items, and no typed name can hold one. A file of
+// one-word names is written and read plainly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "frontend/data_file.h"
+#include "game/state.h"
+
+inline constexpr const char* HighScoreFileName = "scores.dat";
+
+std::string WriteHighScoreTable(const HighScoreTableRecord& table);
+// Reads the ten items in order from any text. Reading stops at the first item that is missing
+// or, for a score, not a whole number within 32 bits; it and every later item keep what they
+// held.
+ItemsRead ReadHighScoreTable(std::string_view text, HighScoreTableRecord& table);

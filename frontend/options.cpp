@@ -1,0 +1,153 @@
+#include "frontend/options.h"
+
+#include "frontend/title_menu.h"
+#include "platform/keyboard.h"
+#include "platform/lettering.h"
+#include "platform/renderer.h"
+#include "platform/sound.h"
+#include "platform/system.h"
+
+namespace {
+
+// The screen's rows, 1 to 4 as the cursor counts them.
+struct OptionsRow {
+    Sprite SpriteSet::*Label;
+    Sprite SpriteSet::*HighlightedLabel;
+    int32_t Y;
+    bool OptionsRecord::*Switch;  // null for the volume row
+};
+
+const OptionsRow Rows[4] = {
+    {&SpriteSet::Volume, &SpriteSet::Volume2, 300, nullptr},
+    {&SpriteSet::Bombs, &SpriteSet::Bombs2, 350, &OptionsRecord::Bombs},
+    {&SpriteSet::Shadow, &SpriteSet::Shadow2, 400, &OptionsRecord::Shadow},
+    {&SpriteSet::Preview, &SpriteSet::Preview2, 450, &OptionsRecord::Preview},
+};
+
+constexpr int32_t VolumeRow = 1;
+constexpr int32_t RowCount = 4;
+constexpr int32_t MenuRepeatFrames = 10;
+
+void DrawOptionsFrame(int32_t cursor, int32_t volume) {
+    BeginFrame();
+    Sprites.TitleBackground.Draw(0, 0, OpaqueWhite);
+    for (int32_t row = 1; row <= RowCount; ++row) {
+        const OptionsRow& r = Rows[row - 1];
+        (Sprites.*(row == cursor ? r.HighlightedLabel : r.Label)).Draw(300, r.Y, OpaqueWhite);
+        if (r.Switch == nullptr) {
+            DrawNumber(volume, 600, r.Y, Sprites.Digits, false, OpaqueWhite);
+        } else if (Options.*r.Switch) {
+            Sprites.On2.Draw(600, r.Y, OpaqueWhite);
+            Sprites.Off.Draw(675, r.Y, OpaqueWhite);
+        } else {
+            Sprites.On.Draw(600, r.Y, OpaqueWhite);
+            Sprites.Off2.Draw(675, r.Y, OpaqueWhite);
+        }
+    }
+    DrawHighScoreTable(OpaqueWhite);
+    EndFrame();
+}
+
+void SetVolumeTo(int32_t volume) {
+    SetMasterVolume(volume);
+    Options.Volume = volume;
+}
+
+}  // namespace
+
+std::string WriteOptions(const OptionsRecord& options) {
+    return std::to_string(options.Volume) + '\n' + (options.Bombs ? "1" : "0") + '\n' +
+           (options.Shadow ? "1" : "0") + '\n' + (options.Preview ? "1" : "0");
+}
+
+ItemsRead ReadOptions(std::string_view text, OptionsRecord& options) {
+    ItemReader items(text, " \t\n\v\f\r");
+    ItemsRead read;
+    for (; read.Count < 4; ++read.Count) {
+        const std::optional<std::string_view> item = items.Next();
+        if (!item) break;
+        const std::optional<int32_t> value = ParseInteger(*item);
+        if (!value) {
+            read.Damaged = true;
+            read.Found = *item;
+            break;
+        }
+        switch (read.Count) {
+            case 0:
+                options.Volume = *value;
+                break;  // the sound layer clamps what it applies
+            case 1:
+                options.Bombs = *value != 0;
+                break;
+            case 2:
+                options.Shadow = *value != 0;
+                break;
+            case 3:
+                options.Preview = *value != 0;
+                break;
+        }
+    }
+    return read;
+}
+
+void LoadOptions() {
+    std::string text;
+    if (ReadDataFile(OptionsFileName, text) != FileRead::Read) return;
+    const ItemsRead read = ReadOptions(text, Options);
+    if (read.Damaged) ReportDamagedFile(OptionsFileName, read, "a whole number");
+}
+
+void SaveOptions() {
+    ReplaceDataFile(OptionsFileName, WriteOptions(Options));
+}
+
+void RunOptionsScreen() {
+    int32_t cursor = VolumeRow;
+    int32_t volume = GetMasterVolume();
+    int32_t& upRepeat = GameState.RotateRepeat;
+    int32_t& downRepeat = GameState.SoftDropRepeat;
+    for (;;) {
+        TakeWindowMessage();
+        PollKeyboard();
+        if (KeyState[DIK_ESCAPE]) {
+            // Acted on at release, so that the title menu never sees this Escape and quits.
+            do PollKeyboard();
+            while (KeyState[DIK_ESCAPE]);
+            // The file gets the volume the screen showed, which is what the player heard.
+            Options.Volume = volume;
+            SaveOptions();
+            return;
+        }
+        if (KeyState[DIK_DOWN] && downRepeat == 0) {
+            PlaySound(ChannelGameMusic, SoundBank[SoundLine]);
+            if (++cursor > RowCount) cursor = 1;
+            downRepeat = MenuRepeatFrames;
+        }
+        if (KeyState[DIK_UP] && upRepeat == 0) {
+            PlaySound(ChannelGameMusic, SoundBank[SoundLine]);
+            if (--cursor < 1) cursor = RowCount;
+            upRepeat = MenuRepeatFrames;
+        }
+        const bool right = KeyState[DIK_RIGHT] != 0;
+        const bool left = KeyState[DIK_LEFT] != 0;
+        if (right && cursor == VolumeRow && volume < 255) {
+            SetVolumeTo(++volume);
+        } else if (left && cursor == VolumeRow && volume > 0) {
+            SetVolumeTo(--volume);
+        } else if (right || left) {
+            // A switch flips once per press; on the volume row at a limit only the sound plays.
+            PlaySound(ChannelGameMusic, SoundBank[SoundDrop]);
+            if (cursor > VolumeRow && cursor <= RowCount) {
+                bool& setting = Options.*Rows[cursor - 1].Switch;
+                setting = !setting;
+            }
+            DrawOptionsFrame(cursor, volume);
+            do PollKeyboard();
+            while (KeyState[DIK_LEFT] || KeyState[DIK_RIGHT]);
+        }
+        DrawOptionsFrame(cursor, volume);
+        if (upRepeat > 0) --upRepeat;
+        if (downRepeat > 0) --downRepeat;
+        Sleep(1);
+    }
+}
