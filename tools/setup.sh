@@ -10,6 +10,7 @@ PACKAGES=(
     libgtest-dev
     libcairo2-dev libsndfile1-dev fonts-dejavu-core
     xvfb xauth xdotool imagemagick x11-utils
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,590 @@
+// Speed and memory figures of the game on its real SDL platform, measured side by side in one
+// run and printed as a table (./bench). Each figure is the median of several runs.
+//
+//   zantorvix_bench                 every figure (run in the folder that holds gfx/ and sfx/)
+//   zantorvix_bench --startup-child the program's start-up, timed from inside (used by the above)
+//   zantorvix_bench --game-child    the program playing one game to the top-out (likewise)
+#include <SDL.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "game/board.h"
+#include "game/locking.h"
+#include "game/movement.h"
+#include "game/pieces.h"
+#include "game/play_scene.h"
+#include "game/state.h"
+#include "platform/keyboard.h"
+#include "platform/renderer.h"
+#include "platform/sdl/sdl_picture.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sound.h"
+#include "platform/system.h"
+
+namespace {
+
+// --- Measuring ---------------------------------------------------------------------------------
+
+int64_t MonotonicNs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// CPU time of the whole process, every thread included (a software GL driver draws on threads
+// of its own).
+int64_t ProcessCpuNs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+// --- A platform that hands every call on to another one --------------------------------------
+
+class ForwardingPlatform : public Platform {
+  public:
+    explicit ForwardingPlatform(Platform& inner) : Inner(inner) {}
+
+    bool OpenDisplay(const char* title) override { return Inner.OpenDisplay(title); }
+    void CloseDisplay() override { Inner.CloseDisplay(); }
+    void BeginFrame() override { Inner.BeginFrame(); }
+    void EndFrame() override { Inner.EndFrame(); }
+    TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
+        return Inner.LoadTexture(file, width, height);
+    }
+    void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                     uint32_t colour) override {
+        Inner.DrawTexture(texture, x, y, width, height, colour);
+    }
+    void ReleaseTexture(TextureId texture) override { Inner.ReleaseTexture(texture); }
+    void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
+    bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
+    void CreateKeyboard() override { Inner.CreateKeyboard(); }
+    void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
+    void OpenSound() override { Inner.OpenSound(); }
+    SampleId LoadSample(const char* file) override { return Inner.LoadSample(file); }
+    void PlaySound(int32_t channel, SampleId sample) override { Inner.PlaySound(channel, sample); }
+    void StopSound(int32_t channel) override { Inner.StopSound(channel); }
+    bool IsPlaying(int32_t channel) override { return Inner.IsPlaying(channel); }
+    void SetPaused(int32_t channel, bool paused) override { Inner.SetPaused(channel, paused); }
+    void SetVolume(int32_t channel, int32_t volume) override { Inner.SetVolume(channel, volume); }
+    int32_t GetVolume(int32_t channel) override { return Inner.GetVolume(channel); }
+    void SetMasterVolume(int32_t volume) override { Inner.SetMasterVolume(volume); }
+    int32_t GetMasterVolume() override { return Inner.GetMasterVolume(); }
+    int64_t Clock() override { return Inner.Clock(); }
+    int64_t Time() override { return Inner.Time(); }
+    void Sleep(int32_t milliseconds) override { Inner.Sleep(milliseconds); }
+
+  protected:
+    Platform& Inner;
+};
+
+// --- Frame cost ---------------------------------------------------------------------------------
+
+struct RecordedDraw {
+    TextureId Texture;
+    SDL_Rect Where;
+    uint32_t Colour;
+};
+
+// Notes which file each texture came from, and the draws of the frames it is told to record.
+class RecordingPlatform final : public ForwardingPlatform {
+  public:
+    using ForwardingPlatform::ForwardingPlatform;
+    std::map<TextureId, std::string> Files;
+    std::vector<RecordedDraw> Draws;
+    bool Recording = false;
+
+    TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
+        const TextureId id = Inner.LoadTexture(file, width, height);
+        if (id != 0) Files[id] = file;
+        return id;
+    }
+    void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                     uint32_t colour) override {
+        if (Recording) Draws.push_back({texture, {x, y, width, height}, colour});
+        Inner.DrawTexture(texture, x, y, width, height, colour);
+    }
+};
+
+// The heaviest play frame: every cell filled, the shadow and the falling piece on it, the
+// preview, five-digit numbers and a two-digit clock.
+void SetUpHeaviestFrame() {
+    GameStateRecord& g = GameState;
+    for (int32_t c = 0; c < BoardColumns; ++c) {
+        for (int32_t r = 0; r < BoardRows; ++r) g.Board[c][r] = 1 + (c + r) % 7;
+    }
+    g.CurrentPiece = 12;
+    g.PieceX = 317 + 26 * 6;
+    g.PieceY = 59 + 26 * 10;
+    UpdatePieceCell();
+    g.NextPiece = 16;
+    g.Level = 9;
+    g.Score = 99999;
+    g.LinesCleared = 99999;
+    g.FramesPerSecond = 99999;
+    g.ClockMinutes = 59;
+    g.ClockSeconds = 59;
+    Options.Shadow = true;
+    Options.Preview = true;
+}
+
+// The game's own play frame, as the play scene draws it.
+void DrawGameFrame() {
+    BeginFrame();
+    DrawHud(OpaqueWhite);
+    DrawBoard(OpaqueWhite);
+    DrawPiece(GameState.CurrentPiece, GameState.PieceX, GameState.PieceY,
+              PieceSprite(GameState.CurrentPiece), OpaqueWhite);
+    EndFrame();
+}
+
+// The same texture copies made straight through SDL: own textures from the same files in the
+// same format, the same composing target and the same present.
+class PlainLoop {
+  public:
+    PlainLoop(SDL_Renderer* renderer, const RecordingPlatform& recording)
+        : Renderer(renderer), Draws(recording.Draws) {
+        for (const auto& [id, file] : recording.Files) {
+            DecodedImage image;
+            std::string error;
+            if (!ReadPicture(LinuxPath(file.c_str()), image, error)) continue;
+            KeyOutMagenta(image.Pixels);
+            SDL_Texture* texture =
+                SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                  image.Width, image.Height);
+            SDL_UpdateTexture(texture, nullptr, image.Pixels.data(), image.Width * 4);
+            SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+            SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+            Textures[id] = texture;
+        }
+        Target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                   SdlPlatform::ScreenWidth, SdlPlatform::ScreenHeight);
+        SDL_SetTextureBlendMode(Target, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(Target, SDL_ScaleModeLinear);
+        // Looked up once, as a loop written for speed would.
+        for (const RecordedDraw& draw : Draws) Resolved.push_back(Textures[draw.Texture]);
+    }
+    ~PlainLoop() {
+        for (auto& [id, texture] : Textures) SDL_DestroyTexture(texture);
+        SDL_DestroyTexture(Target);
+    }
+    PlainLoop(const PlainLoop&) = delete;
+    PlainLoop& operator=(const PlainLoop&) = delete;
+
+    void Frame() {
+        SDL_SetRenderTarget(Renderer, Target);
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Renderer);
+        for (size_t i = 0; i < Draws.size(); ++i) {
+            SDL_Texture* texture = Resolved[i];
+            const uint32_t colour = Draws[i].Colour;
+            SDL_SetTextureColorMod(texture, static_cast<Uint8>(colour >> 16),
+                                   static_cast<Uint8>(colour >> 8), static_cast<Uint8>(colour));
+            SDL_SetTextureAlphaMod(texture, static_cast<Uint8>(colour >> 24));
+            SDL_RenderCopy(Renderer, texture, nullptr, &Draws[i].Where);
+        }
+        SDL_SetRenderTarget(Renderer, nullptr);
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Renderer);
+        SDL_RenderCopy(Renderer, Target, nullptr, nullptr);
+        SDL_RenderPresent(Renderer);
+    }
+
+    size_t DrawCount() const { return Draws.size(); }
+
+  private:
+    SDL_Renderer* Renderer;
+    std::vector<RecordedDraw> Draws;
+    std::vector<SDL_Texture*> Resolved;
+    std::map<TextureId, SDL_Texture*> Textures;
+    SDL_Texture* Target = nullptr;
+};
+
+struct Cost {
+    double CpuUs;
+    double WallUs;
+};
+
+template <typename DrawOne>
+Cost TimeFrames(int32_t frames, DrawOne drawOne) {
+    const int64_t cpu = ProcessCpuNs();
+    const int64_t wall = MonotonicNs();
+    for (int32_t i = 0; i < frames; ++i) drawOne();
+    return {(ProcessCpuNs() - cpu) / 1000.0 / frames, (MonotonicNs() - wall) / 1000.0 / frames};
+}
+
+// --- Logic cost ---------------------------------------------------------------------------------
+
+// Space and Right held at every poll, and a clock that has always moved on by more than a tick.
+class LogicPlatform final : public ForwardingPlatform {
+  public:
+    using ForwardingPlatform::ForwardingPlatform;
+    int64_t ClockOffset = 0;
+    void PollKeyboard(uint8_t state[256]) override {
+        Inner.PollKeyboard(state);
+        state[DIK_SPACE] = 0x80;
+        state[DIK_RIGHT] = 0x80;
+    }
+    int64_t Clock() override { return Inner.Clock() + ClockOffset; }
+};
+
+// Four rows full but for column 0, and an upright I above the gap: a hard drop clears four.
+void SetUpFourRowClear() {
+    GameStateRecord& g = GameState;
+    for (auto& column : g.Board) {
+        for (CellColour& cell : column) cell = 0;
+    }
+    for (int32_t c = 1; c < BoardColumns; ++c) {
+        for (int32_t r = 21; r < BoardRows; ++r) g.Board[c][r] = 1 + c % 7;
+    }
+    g.CurrentPiece = 16;
+    g.NextPiece = 12;
+    g.PieceX = 317;
+    g.PieceY = 59 + 26 * 2;
+    UpdatePieceCell();
+    g.Level = 1;
+    g.GravityPeriod = 20.0f;
+    g.GravityCountdown = 1;  // this frame's tick also makes a gravity step
+    g.LevelLines = 0;
+    g.RightRepeat = g.LeftRepeat = g.RotateRepeat = g.SoftDropRepeat = g.HardDropRepeat = 0;
+    g.NextTickTime = Clock() - 1;
+}
+
+// One frame of the play scene without its drawing and its 1 ms sleep: the title music check,
+// a window message, the poll, the keys (Space: a hard drop with a four-row clear and the
+// "data.dat" write; Right: a move of the new piece), the clock with its tick, the music check.
+void RunFrameLogic() {
+    if (IsPlaying(ChannelTitleMusic)) SetVolume(ChannelTitleMusic, GetVolume(ChannelTitleMusic));
+    TakeWindowMessage();
+    PollKeyboard();
+    if (KeyState[DIK_SPACE] && GameState.HardDropRepeat == 0) {
+        HardDrop();
+        GameState.HardDropRepeat = 10;
+    }
+    if (KeyState[DIK_RIGHT] && GameState.RightRepeat == 0) {
+        MoveRight();
+        GameState.RightRepeat = 7;
+    }
+    UpdateClock();
+    if (!IsPlaying(ChannelGameMusic)) PlaySound(ChannelGameMusic, SoundBank[SoundGameMusicLoop]);
+}
+
+// --- Children: start-up and a whole game on the real program path -------------------------------
+
+// Times the start-up from the inside: the moment loading ends (the first frame after the
+// sounds and the two files, which begins the loading screen's fade-out), less what was spent
+// in the fade frames and the sleeps before it. Quits at the title menu.
+class StartupPlatform final : public ForwardingPlatform {
+  public:
+    using ForwardingPlatform::ForwardingPlatform;
+    int64_t ExcludedNs = 0;
+    int64_t LoadingEndNs = 0;
+    int32_t SamplesLoaded = 0;
+
+    void BeginFrame() override {
+        if (LoadingEndNs == 0 && SamplesLoaded == SoundSlotCount) LoadingEndNs = MonotonicNs();
+        FrameStart = MonotonicNs();
+        Inner.BeginFrame();
+    }
+    void EndFrame() override {
+        Inner.EndFrame();
+        if (LoadingEndNs == 0) ExcludedNs += MonotonicNs() - FrameStart;
+    }
+    SampleId LoadSample(const char* file) override {
+        ++SamplesLoaded;
+        return Inner.LoadSample(file);
+    }
+    void Sleep(int32_t milliseconds) override {
+        const int64_t start = MonotonicNs();
+        Inner.Sleep(milliseconds);
+        if (LoadingEndNs == 0) ExcludedNs += MonotonicNs() - start;
+    }
+    void PollKeyboard(uint8_t state[256]) override {
+        Inner.PollKeyboard(state);
+        if (LoadingEndNs != 0) state[DIK_ESCAPE] = 0x80;  // the title menu quits at once
+    }
+
+  private:
+    int64_t FrameStart = 0;
+};
+
+// Plays like a player in a hurry: Start from the title menu, Space held through the game until
+// the stack tops out, Return through the score screen, then Escape at the title menu.
+class GamePlatform final : public ForwardingPlatform {
+  public:
+    using ForwardingPlatform::ForwardingPlatform;
+    int64_t Polls = 0;
+    int32_t Games = 0;
+
+    TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
+        const TextureId id = Inner.LoadTexture(file, width, height);
+        const std::string name = file;
+        if (name == "gfx//start.png" || name == "gfx//start2.png") Title.push_back(id);
+        if (name == "gfx//HUD.dds") Hud = id;
+        if (name == "gfx//bonus.png") Bonus = id;
+        return id;
+    }
+    void BeginFrame() override {
+        Seen = Showing{};
+        Inner.BeginFrame();
+    }
+    void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                     uint32_t colour) override {
+        if (std::find(Title.begin(), Title.end(), texture) != Title.end()) Seen.Title = true;
+        if (texture == Hud) Seen.Play = true;
+        if (texture == Bonus) Seen.Score = true;
+        Inner.DrawTexture(texture, x, y, width, height, colour);
+    }
+    void EndFrame() override {
+        Last = Seen;
+        Inner.EndFrame();
+    }
+    void PollKeyboard(uint8_t state[256]) override {
+        Inner.PollKeyboard(state);
+        ++Polls;
+        if (Last.Score) {
+            if (Polls % 2) state[DIK_RETURN] = 0x80;
+        } else if (Last.Play) {
+            state[DIK_SPACE] = 0x80;
+            Played = true;
+        } else if (Last.Title) {
+            if (Played) {
+                state[DIK_ESCAPE] = 0x80;
+            } else if (Polls % 2) {
+                state[DIK_RETURN] = 0x80;
+            }
+        }
+    }
+
+  private:
+    struct Showing {
+        bool Title = false;
+        bool Play = false;
+        bool Score = false;
+    };
+    std::vector<TextureId> Title;
+    TextureId Hud = -1;
+    TextureId Bonus = -1;
+    Showing Seen;
+    Showing Last;
+    bool Played = false;
+};
+
+int RunStartupChild() {
+    auto sdl = CreateSdlPlatform();
+    StartupPlatform platform(*sdl);
+    SetPlatform(&platform);
+    const int status = RunProgram();
+    std::printf("%lld %lld\n", static_cast<long long>(platform.LoadingEndNs),
+                static_cast<long long>(platform.ExcludedNs));
+    return status;
+}
+
+int RunGameChild() {
+    alarm(300);  // a game that never ends must not hang the benchmark
+    auto sdl = CreateSdlPlatform();
+    GamePlatform platform(*sdl);
+    SetPlatform(&platform);
+    const int status = RunProgram();
+    std::printf("%d %d\n", GameState.Score, static_cast<int>(GameState.PieceCount));
+    return status;
+}
+
+struct ChildResult {
+    bool Ok = false;
+    std::string Output;
+    int64_t StartNs = 0;
+    long MaxRssKb = 0;
+};
+
+ChildResult RunChild(const char* mode) {
+    ChildResult result;
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return result;
+    result.StartNs = MonotonicNs();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeFds[1], STDOUT_FILENO);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        execl("/proc/self/exe", "zantorvix_bench", mode, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    char buffer[256];
+    ssize_t got;
+    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+        result.Output.append(buffer, static_cast<size_t>(got));
+    }
+    close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+        result.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        result.MaxRssKb = usage.ru_maxrss;
+    }
+    return result;
+}
+
+// --- The table ----------------------------------------------------------------------------------
+
+void PrintRow(const char* what, const std::string& figure, const char* target, bool met) {
+    std::printf("  %-44s %16s   %-24s %s\n", what, figure.c_str(), target, met ? "met" : "MISSED");
+}
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+int RunAll(int32_t runs) {
+    std::printf("zantorvix benchmark: median of %d runs each\n", runs);
+
+    // Children first, while this process is still small and nothing else runs.
+    std::vector<double> startupMs;
+    std::vector<double> rssMb;
+    for (int32_t i = 0; i < runs; ++i) {
+        const ChildResult child = RunChild("--startup-child");
+        long long endNs = 0;
+        long long excludedNs = 0;
+        if (!child.Ok || std::sscanf(child.Output.c_str(), "%lld %lld", &endNs, &excludedNs) != 2 ||
+            endNs == 0) {
+            std::fprintf(stderr, "bench: the start-up run failed: %s\n", child.Output.c_str());
+            return 1;
+        }
+        startupMs.push_back((endNs - child.StartNs - excludedNs) / 1e6);
+    }
+    int score = 0;
+    int pieces = 0;
+    for (int32_t i = 0; i < runs; ++i) {
+        const ChildResult child = RunChild("--game-child");
+        if (!child.Ok || std::sscanf(child.Output.c_str(), "%d %d", &score, &pieces) != 2) {
+            std::fprintf(stderr, "bench: the game run failed: %s\n", child.Output.c_str());
+            return 1;
+        }
+        rssMb.push_back(child.MaxRssKb / 1024.0);
+    }
+
+    // Frame cost: the game's drawing against the plain loop, on one renderer, vsync off.
+    auto sdl = CreateSdlPlatform(SdlPlatformOptions{.VSync = false});
+    auto* sdlPlatform = static_cast<SdlPlatform*>(sdl.get());
+    RecordingPlatform recording(*sdl);
+    SetPlatform(&recording);
+    InitialiseProgramState();
+    if (!CreateRenderer()) return 1;
+    LoadTitleSprites();
+    LoadGameSprites();
+    SetUpHeaviestFrame();
+    recording.Recording = true;
+    DrawGameFrame();
+    recording.Recording = false;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(sdlPlatform->Renderer(), &info);
+    PlainLoop plain(sdlPlatform->Renderer(), recording);
+
+    constexpr int32_t FramesPerRun = 200;
+    std::vector<double> gameCpu, plainCpu, gameWall, plainWall;
+    for (int32_t i = 0; i < 10; ++i) {  // warm-up: first uploads, caches, the driver's threads
+        DrawGameFrame();
+        plain.Frame();
+    }
+    for (int32_t i = 0; i < runs; ++i) {
+        // Alternate which goes first, so that neither always follows the other.
+        Cost game, direct;
+        if (i % 2 == 0) {
+            game = TimeFrames(FramesPerRun, DrawGameFrame);
+            direct = TimeFrames(FramesPerRun, [&] { plain.Frame(); });
+        } else {
+            direct = TimeFrames(FramesPerRun, [&] { plain.Frame(); });
+            game = TimeFrames(FramesPerRun, DrawGameFrame);
+        }
+        gameCpu.push_back(game.CpuUs);
+        plainCpu.push_back(direct.CpuUs);
+        gameWall.push_back(game.WallUs);
+        plainWall.push_back(direct.WallUs);
+    }
+
+    // Logic cost, on the same platform with the sounds loaded.
+    LogicPlatform logic(*sdl);
+    SetPlatform(&logic);
+    CreateKeyboard();
+    LoadSoundBank();
+    constexpr int32_t FramesPerLogicRun = 500;
+    std::vector<double> logicUs;
+    for (int32_t i = 0; i < runs; ++i) {
+        std::vector<double> frames;
+        for (int32_t f = 0; f < FramesPerLogicRun; ++f) {
+            SetUpFourRowClear();
+            const int32_t linesBefore = GameState.LinesCleared;
+            logic.ClockOffset += 11;
+            const int64_t start = MonotonicNs();
+            RunFrameLogic();
+            frames.push_back((MonotonicNs() - start) / 1000.0);
+            if (GameState.LinesCleared != linesBefore + 4) {
+                std::fprintf(stderr, "bench: the logic frame did not clear four rows\n");
+                return 1;
+            }
+        }
+        logicUs.push_back(Median(frames));
+    }
+    SetPlatform(nullptr);
+
+    const double gameFrame = Median(gameCpu);
+    const double plainFrame = Median(plainCpu);
+    const double ratio = gameFrame / plainFrame;
+    const double logicFrame = Median(logicUs);
+    const double startup = Median(startupMs);
+    const double rss = Median(rssMb);
+
+    std::printf("renderer: %s (SDL video driver %s), %zu texture copies in the heaviest frame\n",
+                info.name, SDL_GetCurrentVideoDriver(), plain.DrawCount());
+    std::printf("\n  %-44s %16s   %-24s %s\n", "figure", "median", "target", "");
+    PrintRow("frame, game's drawing (CPU per frame)", Format("%.1f us", gameFrame), "", true);
+    PrintRow("frame, plain SDL loop (CPU per frame)", Format("%.1f us", plainFrame), "", true);
+    PrintRow("frame, game / plain", Format("%.3f", ratio), "at most 1.10", ratio <= 1.10);
+    PrintRow("frame, game's drawing (wall per frame)", Format("%.1f us", Median(gameWall)), "",
+             true);
+    PrintRow("frame, plain SDL loop (wall per frame)", Format("%.1f us", Median(plainWall)), "",
+             true);
+    PrintRow("logic of one frame (4-row clear, data.dat)", Format("%.1f us", logicFrame),
+             "under 835 us (5%)", logicFrame < 835.0);
+    PrintRow("start-up to end of loading", Format("%.1f ms", startup), "under 200 ms",
+             startup < 200.0);
+    PrintRow("peak resident memory, start-up and a game", Format("%.1f MB", rss), "under 120 MB",
+             rss < 120.0);
+    std::printf("  (the game run scored %d with %d pieces)\n", score, pieces);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "--startup-child") return RunStartupChild();
+    if (mode == "--game-child") return RunGameChild();
+    const int32_t runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
+    return RunAll(runs);
+}
