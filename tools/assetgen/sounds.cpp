@@ -1,0 +1,4 @@
+#include "sounds.h"
+namespace assetgen {
+void MakeSounds(const std::string&) {}
+}  // namespace assetgen
