@@ -474,9 +474,9 @@ void DrawMark(cairo_t* cr, Mark mark, bool darkMark) {
             break;
         case Mark::Diamond:
             cairo_move_to(cr, cx, cy - 5.5);
-            cairo_line_to(cr, cx + 5, cy);
+            cairo_line_to(cr, cx + 5.5, cy);
             cairo_line_to(cr, cx, cy + 5.5);
-            cairo_line_to(cr, cx - 5, cy);
+            cairo_line_to(cr, cx - 5.5, cy);
             cairo_close_path(cr);
             break;
         case Mark::Dot:
@@ -495,8 +495,7 @@ void DrawMark(cairo_t* cr, Mark mark, bool darkMark) {
             cairo_rectangle(cr, cx - 4, cy - 4, 8, 8);
             break;
     }
-    const bool filled =
-        mark == Mark::Diamond || mark == Mark::Dot || mark == Mark::Triangle || mark == Mark::Bar;
+    const bool filled = mark == Mark::Dot || mark == Mark::Triangle || mark == Mark::Bar;
     // An engraved look: a thin counter-coloured line offset by one pixel, then the mark.
     cairo_path_t* path = cairo_copy_path(cr);
     cairo_save(cr);
