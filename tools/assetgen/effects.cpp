@@ -41,18 +41,20 @@ Samples Line() {
     return s;
 }
 
-// A short, soft thud: a falling sine with a muffled knock.
+// A short, soft thud: a falling tone with a muffled wooden knock, pitched high enough to be
+// heard on small speakers too.
 Samples Drop() {
-    Samples s(ToFrames(0.28));
+    Samples s(ToFrames(0.26));
     Random noise(11);
     Svf knock;
-    knock.Set(700, 0.7);
+    knock.Set(900, 1.2);
     double phase = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         const double t = static_cast<double>(i) / SampleRate;
-        phase += (48 + 85 * std::exp(-t * 35)) / SampleRate;
-        const double body = Sin(phase) * std::exp(-t * 17);
-        const double k = knock.Process(Noise(noise)) * std::exp(-t * 70) * 1.6;
+        phase += (75 + 130 * std::exp(-t * 40)) / SampleRate;
+        const double body = Sin(phase) * std::exp(-t * 18);
+        knock.Process(Noise(noise));
+        const double k = knock.Band() * std::exp(-t * 60) * 2.2;
         s[i] = static_cast<float>(body + k);
     }
     return s;

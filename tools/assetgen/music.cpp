@@ -371,7 +371,7 @@ void RenderSoftLead(Stereo& out, const Timing& tm, const Event& e) {
         const double f = base * (1.0 + vib * 0.0577623);  // 2^(vib/12) for small vib
         const double dt = f / SampleRate;
         const double raw = 0.6 * Square(phase, dt, 0.32) + 0.4 * Saw(phase2, dt * 1.003);
-        filter.Set(900 + 2600 * std::exp(-t * 4.0) * e.Velocity, 0.8);
+        if (i % 16 == 0) filter.Set(900 + 2600 * std::exp(-t * 4.0) * e.Velocity, 0.8);
         const double v = filter.Process(raw) * env.At(t, held);
         out.Add(start + i, static_cast<float>(v * e.Velocity), pan);
         phase += dt;
@@ -444,7 +444,7 @@ void RenderBass(Stereo& out, const Timing& tm, const Event& e) {
     double phase = 0;
     for (size_t i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / SampleRate;
-        filter.Set(260 + 900 * std::exp(-t * 9.0) * e.Velocity, 0.9);
+        if (i % 16 == 0) filter.Set(260 + 900 * std::exp(-t * 9.0) * e.Velocity, 0.9);
         const double v = 0.8 * Sine(phase) + 0.45 * filter.Process(Saw(phase, dt));
         out.Add(start + i, static_cast<float>(v * env.At(t, held) * e.Velocity), pan);
         phase += dt;
@@ -809,9 +809,10 @@ Stereo Perform(const SongPlan& plan) {
                                       {-28, 0.35, 0.35},
                                       {-22, 0.08, 0.0}};
     const double padBrightness = plan.LeadVoice == Lead::Bell ? 1.3 : 1.0;
-    Stereo dry(frames), reverbIn(frames), delayIn(frames);
+    // Both rooms take a mono feed, so their inputs are kept mono.
+    Stereo dry(frames), stem(frames);
+    Samples reverbIn(frames), delayIn(frames);
     {
-        Stereo stem(frames);
         for (int k = 0; k <= StemCount; ++k) {
             std::fill(stem.L.begin(), stem.L.end(), 0.0f);
             std::fill(stem.R.begin(), stem.R.end(), 0.0f);
@@ -859,14 +860,21 @@ Stereo Perform(const SongPlan& plan) {
             const Mix& m = mixes[k];
             const float g = static_cast<float>(DbToGain(m.Db) / rms);
             dry.Mix(stem, g);
-            reverbIn.Mix(stem, static_cast<float>(g * m.ReverbSend));
-            if (m.DelaySend > 0) delayIn.Mix(stem, static_cast<float>(g * m.DelaySend));
+            const float toReverb = static_cast<float>(g * m.ReverbSend * 0.5);
+            const float toDelay = static_cast<float>(g * m.DelaySend * 0.5);
+            for (size_t i = 0; i < frames; ++i) {
+                const float sum = stem.L[i] + stem.R[i];
+                reverbIn[i] += sum * toReverb;
+                delayIn[i] += sum * toDelay;
+            }
         }
     }
     {
-        Stereo echoes(frames);
+        Stereo& echoes = stem;  // the stems are done: its room is reused
+        std::fill(echoes.L.begin(), echoes.L.end(), 0.0f);
+        std::fill(echoes.R.begin(), echoes.R.end(), 0.0f);
         PingPongDelay(delayIn, echoes, tm.SecondsPerBeat * 0.75, 0.38f, 1.0f, 3500);
-        reverbIn.Mix(echoes, 0.5f);
+        for (size_t i = 0; i < frames; ++i) reverbIn[i] += (echoes.L[i] + echoes.R[i]) * 0.25f;
         dry.Mix(echoes, 1.0f);
     }
     Reverb room(0.82, 0.45, 1.0);

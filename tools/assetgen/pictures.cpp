@@ -327,6 +327,7 @@ void SaveWord(const std::string& path, const std::string& text, int width, int h
     const double x = (width - fit.InkWidth) / 2.0;
     const double y = inkTop >= 0 ? inkTop : (height - fit.InkHeight) / 2.0;
     DrawText(p, font, fit.Size, text, x, y, fit.XScale, style);
+    FadeBorders(p, 5);
     AvoidColourKey(p);
     p.SavePng(path);
 }
@@ -374,6 +375,7 @@ void MakeOptionLabels(const std::string& gfx) {
                 cairo_pattern_destroy(bar);
             }
             DrawText(p, FontId::CondensedBold, fit.Size, text, 8, InkTop, fit.XScale, style);
+            FadeBorders(p, 4);
             AvoidColourKey(p);
             p.SavePng(gfx + name + (selected ? "2" : "") + ".png");
         }
@@ -705,8 +707,8 @@ void DrawLevelMark(Picture& p, int level) {
 }
 
 void MakeBackdrops(const std::string& gfx) {
+    Field f(ScreenWidth, ScreenHeight);  // the gradient repaints every pixel, so it is reused
     for (int level = 1; level <= 10; ++level) {
-        Field f(ScreenWidth, ScreenHeight);
         PaintSky(f, LevelSky(level));
         Picture p(ScreenWidth, ScreenHeight);
         FieldToPicture(f, p, 77 + level);
@@ -990,14 +992,14 @@ void MakeIcon(const std::string& gfx) {
     Blur(glow, 5);
     Paint(p, glow, 0, 0);
     cairo_restore(cr);
-    // A T of glass blocks, shrunk from the game's cells.
+    // The orange T of the game, its glass cells shrunk to 16 pixels.
     const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {1, 1}};
-    for (int i = 0; i < 4; ++i) {
-        Picture tile(Cell, Cell);
-        DrawGlassTile(tile.Cr(), Hex(i == 3 ? Blocks[2].Colour : Blocks[4].Colour));
+    Picture tile(Cell, Cell);
+    DrawGlassTile(tile.Cr(), Hex(Blocks[4].Colour));
+    for (const auto& c : cells) {
         cairo_save(cr);
-        cairo_translate(cr, 11 + cells[i][0] * 14, 24 + cells[i][1] * 14);
-        cairo_scale(cr, 14.0 / Cell, 14.0 / Cell);
+        cairo_translate(cr, 8 + c[0] * 16, 20 + c[1] * 16);
+        cairo_scale(cr, 16.0 / Cell, 16.0 / Cell);
         cairo_set_source_surface(cr, tile.Surface(), 0, 0);
         cairo_paint(cr);
         cairo_restore(cr);

@@ -188,6 +188,26 @@ void Paint(Picture& dst, const Picture& src, double x, double y, double alpha) {
     cairo_restore(cr);
 }
 
+void FadeBorders(Picture& picture, double width) {
+    uint32_t* px = picture.Pixels();
+    const int stride = cairo_image_surface_get_stride(picture.Surface()) / 4;
+    const int w = picture.Width(), h = picture.Height();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const double d = std::min({x + 0.5, w - x - 0.5, y + 0.5, h - y - 0.5});
+            if (d >= width) continue;
+            const double k = SmoothStep(0.0, 1.0, d / width);
+            uint32_t& p = px[y * stride + x];
+            uint32_t out = 0;
+            for (int c = 0; c < 4; ++c) {
+                out |= static_cast<uint32_t>(((p >> (8 * c)) & 0xFF) * k + 0.5) << (8 * c);
+            }
+            p = out;
+        }
+    }
+    picture.MarkDirty();
+}
+
 void AvoidColourKey(Picture& picture) {
     uint32_t* px = picture.Pixels();
     const int stride = cairo_image_surface_get_stride(picture.Surface()) / 4;

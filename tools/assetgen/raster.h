@@ -63,6 +63,10 @@ void Blur(Picture& picture, double radius);
 // Copies src onto dst at (x, y) with the given opacity.
 void Paint(Picture& dst, const Picture& src, double x, double y, double alpha = 1.0);
 
+// Fades the picture to nothing over the given width at all four borders, so that a glow cut
+// by the picture's edge ends softly instead of in a visible box.
+void FadeBorders(Picture& picture, double width);
+
 // Opaque magenta is the colour the game makes transparent; nudge any pixel that lands on it.
 void AvoidColourKey(Picture& picture);
 

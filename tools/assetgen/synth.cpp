@@ -87,11 +87,11 @@ Reverb::Reverb(double roomSize, double damping, double width)
     }
 }
 
-void Reverb::Process(const Stereo& in, Stereo& out, float wet) {
-    if (out.Frames() < in.Frames()) out.Resize(in.Frames());
+void Reverb::Process(const Samples& in, Stereo& out, float wet) {
+    if (out.Frames() < in.size()) out.Resize(in.size());
     const float wet1 = wet * (width_ / 2 + 0.5f), wet2 = wet * ((1 - width_) / 2);
-    for (size_t n = 0; n < in.Frames(); ++n) {
-        const float input = (in.L[n] + in.R[n]) * 0.015f;
+    for (size_t n = 0; n < in.size(); ++n) {
+        const float input = in[n] * 0.03f;
         float side[2];
         for (int s = 0; s < 2; ++s) {
             float acc = 0;
@@ -116,19 +116,19 @@ void Reverb::Process(const Stereo& in, Stereo& out, float wet) {
     }
 }
 
-void PingPongDelay(const Stereo& in, Stereo& out, double seconds, float feedback, float wet,
+void PingPongDelay(const Samples& in, Stereo& out, double seconds, float feedback, float wet,
                    double toneHz) {
-    if (out.Frames() < in.Frames()) out.Resize(in.Frames());
+    if (out.Frames() < in.size()) out.Resize(in.size());
     const size_t d = std::max<size_t>(1, ToFrames(seconds));
     std::vector<float> bufL(d, 0.0f), bufR(d, 0.0f);
     OnePole toneL, toneR;
     toneL.LowPass(toneHz);
     toneR.LowPass(toneHz);
     size_t pos = 0;
-    for (size_t n = 0; n < in.Frames(); ++n) {
+    for (size_t n = 0; n < in.size(); ++n) {
         const float dl = bufL[pos], dr = bufR[pos];
-        // Mono input enters on the left; each echo crosses to the other side.
-        bufL[pos] = static_cast<float>(toneL.Process((in.L[n] + in.R[n]) * 0.5f + dr * feedback));
+        // The input enters on the left; each echo crosses to the other side.
+        bufL[pos] = static_cast<float>(toneL.Process(in[n] + dr * feedback));
         bufR[pos] = static_cast<float>(toneR.Process(dl * feedback));
         out.L[n] += dl * wet;
         out.R[n] += dr * wet;
@@ -269,9 +269,12 @@ void Level(Stereo& s, double rmsDb, double peakDb) {
 }
 
 void LevelAverage(Stereo& s, double rmsDb, double peakDb) {
-    Samples mid(s.Frames());
-    for (size_t i = 0; i < mid.size(); ++i) mid[i] = (s.L[i] + s.R[i]) * 0.5f;
-    const double rms = Rms(mid);
+    double sum = 0;
+    for (size_t i = 0; i < s.Frames(); ++i) {
+        const double m = (s.L[i] + s.R[i]) * 0.5;
+        sum += m * m;
+    }
+    const double rms = s.Frames() ? std::sqrt(sum / s.Frames()) : 0.0;
     if (rms <= 0) return;
     const double gain = DbToGain(rmsDb) / rms;
     for (size_t i = 0; i < s.Frames(); ++i) {
@@ -283,12 +286,13 @@ void LevelAverage(Stereo& s, double rmsDb, double peakDb) {
 
 namespace {
 
-void Write(const std::string& path, int format, int channels, const std::vector<float>& frames,
-           bool mp3) {
+// Opens path for writing in the given format; the caller closes it.
+SNDFILE* Open(const std::string& path, int format, int channels) {
     SF_INFO info{};
     info.samplerate = SampleRate;
     info.channels = channels;
     info.format = format;
+    const bool mp3 = (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
     if (!sf_format_check(&info)) {
         throw std::runtime_error("this libsndfile cannot write " + path +
                                  (mp3 ? " (it needs MP3 support through LAME)" : ""));
@@ -302,35 +306,51 @@ void Write(const std::string& path, int format, int channels, const std::vector<
         double compression = (320.0 - 128.0) / (320.0 - 32.0);
         sf_command(file, SFC_SET_COMPRESSION_LEVEL, &compression, sizeof compression);
     }
-    const sf_count_t count = static_cast<sf_count_t>(frames.size() / channels);
-    const sf_count_t written = sf_writef_float(file, frames.data(), count);
-    const std::string error = sf_strerror(file);
-    if (sf_close(file) != 0 || written != count) {
-        throw std::runtime_error("cannot write " + path + ": " + error);
-    }
+    return file;
 }
 
-std::vector<float> Interleave(const Stereo& s) {
-    std::vector<float> out(s.Frames() * 2);
-    for (size_t i = 0; i < s.Frames(); ++i) {
-        out[2 * i] = s.L[i];
-        out[2 * i + 1] = s.R[i];
-    }
-    return out;
+void Close(SNDFILE* file, const std::string& path, bool complete) {
+    const std::string error = sf_strerror(file);
+    if (sf_close(file) != 0 || !complete)
+        throw std::runtime_error("cannot write " + path + ": " + error);
 }
 
 }  // namespace
 
 void WriteWav(const std::string& path, const Samples& mono) {
-    Write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, mono, false);
+    SNDFILE* file = Open(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1);
+    const sf_count_t count = static_cast<sf_count_t>(mono.size());
+    Close(file, path, sf_writef_float(file, mono.data(), count) == count);
 }
 
+namespace {
+
+// Writes a stereo signal a block at a time, so it is never interleaved whole in memory.
+void WriteStereo(const std::string& path, int format, const Stereo& stereo) {
+    SNDFILE* file = Open(path, format, 2);
+    constexpr size_t Block = 8192;
+    std::vector<float> frames(Block * 2);
+    bool complete = true;
+    for (size_t start = 0; start < stereo.Frames() && complete; start += Block) {
+        const size_t n = std::min(Block, stereo.Frames() - start);
+        for (size_t i = 0; i < n; ++i) {
+            frames[2 * i] = stereo.L[start + i];
+            frames[2 * i + 1] = stereo.R[start + i];
+        }
+        complete = sf_writef_float(file, frames.data(), static_cast<sf_count_t>(n)) ==
+                   static_cast<sf_count_t>(n);
+    }
+    Close(file, path, complete);
+}
+
+}  // namespace
+
 void WriteWav(const std::string& path, const Stereo& stereo) {
-    Write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, Interleave(stereo), false);
+    WriteStereo(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, stereo);
 }
 
 void WriteMp3(const std::string& path, const Stereo& stereo) {
-    Write(path, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2, Interleave(stereo), true);
+    WriteStereo(path, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, stereo);
 }
 
 }  // namespace assetgen

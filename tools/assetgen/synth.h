@@ -93,7 +93,8 @@ class OnePole {
 class Reverb {
   public:
     Reverb(double roomSize, double damping, double width);
-    void Process(const Stereo& in, Stereo& out, float wet);
+    // Adds the reverberation of a mono input to out.
+    void Process(const Samples& in, Stereo& out, float wet);
 
   private:
     struct Comb {
@@ -110,8 +111,9 @@ class Reverb {
     float feedback_, damp_, width_;
 };
 
-// A feedback delay, left and right crossing over (ping-pong).
-void PingPongDelay(const Stereo& in, Stereo& out, double seconds, float feedback, float wet,
+// A feedback delay of a mono input, the echoes crossing from left to right (ping-pong); adds
+// them to out.
+void PingPongDelay(const Samples& in, Stereo& out, double seconds, float feedback, float wet,
                    double toneHz);
 
 // Raised-cosine fades at both ends, so a sound never starts or stops with a click.
