@@ -75,7 +75,7 @@ void Fft(std::vector<std::complex<double>>& a) {
 // Waveform on top, log-frequency spectrogram (50 Hz to 12 kHz) below.
 void Draw(const Decoded& d, const std::string& out) {
     const std::vector<float> mid = Mid(d);
-    const int w = 1600, wave = 120, spec = 400, h = wave + spec;
+    const int w = 1600, wave = 120, spectrum = 400, h = wave + spectrum;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 0, 0, 0);
@@ -104,8 +104,8 @@ void Draw(const Decoded& d, const std::string& out) {
             a[i] = k < mid.size() ? mid[k] * hann : 0.0;
         }
         Fft(a);
-        for (int y = 0; y < spec; ++y) {
-            const double f = 50 * std::pow(12000.0 / 50, 1.0 - static_cast<double>(y) / spec);
+        for (int y = 0; y < spectrum; ++y) {
+            const double f = 50 * std::pow(12000.0 / 50, 1.0 - static_cast<double>(y) / spectrum);
             const size_t bin = std::min(n / 2 - 1, static_cast<size_t>(f * n / d.Rate));
             const double level = (Db(std::abs(a[bin]) / n * 4) + 90) / 80;  // -90..-10 dB
             const double v = std::clamp(level, 0.0, 1.0);

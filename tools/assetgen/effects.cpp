@@ -90,7 +90,7 @@ const Vowel VowelA{730, 1090, 2440};   // "ah"
 const Vowel VowelUh{620, 1180, 2390};  // "uh"
 const Vowel VowelE{530, 1840, 2480};   // "eh"
 
-struct VoiceSpec {
+struct VoiceShape {
     double Start = 0, Length = 1;         // seconds
     std::function<double(double)> Pitch;  // f0 at time fraction 0..1
     Vowel From, To;                       // the vowel glides from one to the other
@@ -102,7 +102,7 @@ struct VoiceSpec {
     uint32_t Seed = 1;
 };
 
-void AddVoice(Stereo& out, const VoiceSpec& v) {
+void AddVoice(Stereo& out, const VoiceShape& v) {
     Random noise(v.Seed);
     Svf f1, f2, f3;
     OnePole tilt;
@@ -149,7 +149,7 @@ Stereo Boo() {
     Stereo s(ToFrames(1.7));
     Random r(21);
     for (int k = 0; k < 8; ++k) {
-        VoiceSpec v;
+        VoiceShape v;
         v.Start = r.Range(0.0, 0.18);
         v.Length = r.Range(1.1, 1.45);
         const double f = r.Range(100, 150) * (k % 3 == 0 ? 1.6 : 1.0);
@@ -170,7 +170,7 @@ Stereo Boo() {
 // One voice groaning "uhh", sinking.
 Stereo Groan() {
     Stereo s(ToFrames(1.2));
-    VoiceSpec v;
+    VoiceShape v;
     v.Start = 0.0;
     v.Length = 1.15;
     v.Pitch = Glide(128, 138, 88, 0.15);
@@ -189,7 +189,7 @@ Stereo Groan2() {
     Stereo s(ToFrames(1.5));
     Random r(41);
     for (int k = 0; k < 6; ++k) {
-        VoiceSpec v;
+        VoiceShape v;
         v.Start = r.Range(0.0, 0.12);
         v.Length = r.Range(1.1, 1.35);
         const bool high = k % 2 == 0;
@@ -211,7 +211,7 @@ Stereo Groan2() {
 // A single surprised "oh!": a quick rise and fall.
 Stereo Oh() {
     Stereo s(ToFrames(0.6));
-    VoiceSpec v;
+    VoiceShape v;
     v.Length = 0.55;
     v.Pitch = Glide(175, 245, 165, 0.3);
     v.From = VowelO;
@@ -293,7 +293,7 @@ Stereo Cheer() {
     Random r(81);
     AddApplause(s, 30, 2.4, 0.35, 83);
     for (int k = 0; k < 10; ++k) {
-        VoiceSpec v;
+        VoiceShape v;
         v.Start = r.Range(0.0, 0.25);
         v.Length = r.Range(1.0, 1.6);
         const bool high = k % 2 == 1;
