@@ -289,7 +289,9 @@ struct SongPlan {
     std::vector<std::vector<int>> ThemeRoots;  // eight chord roots per theme
     std::vector<Section> Sections;
     bool Loops;
-    double Tail;  // seconds after the last bar
+    double Tail;             // seconds after the last bar
+    int ArpOctave = 12;      // the arpeggio's lift above the chord, in semitones
+    double DrumsDb = -22.0;  // the drum stem's loudness in the mix
 };
 
 struct Event {
@@ -751,7 +753,7 @@ Stereo Perform(const SongPlan& plan) {
                     const int idx = pattern[step % 8];
                     const int d = degrees[idx % degrees.size()] +
                                   7 * (idx / static_cast<int>(degrees.size()));
-                    const double pitch = plan.Tonality.Pitch(d) + 12;
+                    const double pitch = plan.Tonality.Pitch(d) + plan.ArpOctave;
                     score.Notes[ArpStem].push_back(
                         {Sound::ArpBell,
                          {beat + step / 4.0, 0.2, pitch, step % 4 == 0 ? 0.8 : 0.55,
@@ -807,7 +809,7 @@ Stereo Perform(const SongPlan& plan) {
                                       {-25, 0.45, 0.0},
                                       {plan.LeadVoice == Lead::Bell ? -24.0 : -21.0, 0.05, 0.0},
                                       {-28, 0.35, 0.35},
-                                      {-22, 0.08, 0.0}};
+                                      {plan.DrumsDb, 0.08, 0.0}};
     const double padBrightness = plan.LeadVoice == Lead::Bell ? 1.3 : 1.0;
     // Both rooms take a mono feed, so their inputs are kept mono.
     Stereo dry(frames), stem(frames);
@@ -945,6 +947,9 @@ SongPlan TitlePlan() {
     };
     p.Loops = false;
     p.Tail = 4.0;
+    // Under a bell melody the arpeggio keeps below it, and the shaker stays in the background.
+    p.ArpOctave = 0;
+    p.DrumsDb = -29.0;
     return p;
 }
 
