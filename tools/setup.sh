@@ -8,7 +8,7 @@ PACKAGES=(
     build-essential cmake pkg-config
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
     libgtest-dev
-    libcairo2-dev libsndfile1-dev fonts-dejavu-core
+    libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth xdotool imagemagick x11-utils
     clang libclang-rt-14-dev
 )

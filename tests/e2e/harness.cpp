@@ -1,0 +1,361 @@
+#include "e2e/harness.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/dds.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+namespace {
+
+struct XServer {
+    pid_t Pid = -1;
+    std::string Name;
+    Display* Connection = nullptr;
+
+    XServer() {
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+        Pid = fork();
+        if (Pid == 0) {
+            close(pipeFds[0]);
+            const std::string fd = std::to_string(pipeFds[1]);
+            int devNull = open("/dev/null", O_WRONLY);
+            dup2(devNull, 1);
+            dup2(devNull, 2);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipeFds[1]);
+        char buffer[32] = {};
+        ssize_t got = 0;
+        while (got < 31) {
+            ssize_t n = read(pipeFds[0], buffer + got, static_cast<size_t>(31 - got));
+            if (n <= 0) break;
+            got += n;
+            if (std::memchr(buffer, '\n', static_cast<size_t>(got))) break;
+        }
+        close(pipeFds[0]);
+        if (got <= 0)
+            throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+        Name = ":" + std::string(buffer, std::strcspn(buffer, "\n"));
+        setenv("DISPLAY", Name.c_str(), 1);
+        Connection = XOpenDisplay(Name.c_str());
+        if (Connection == nullptr) throw std::runtime_error("cannot connect to Xvfb " + Name);
+    }
+
+    ~XServer() {
+        if (Connection) XCloseDisplay(Connection);
+        if (Pid > 0) {
+            kill(Pid, SIGTERM);
+            waitpid(Pid, nullptr, 0);
+        }
+    }
+};
+
+XServer& Server() {
+    static XServer server;
+    return server;
+}
+
+Window FindWindowNamed(Display* display, Window window, const char* name) {
+    char* windowName = nullptr;
+    if (XFetchName(display, window, &windowName) && windowName) {
+        const bool match = std::strcmp(windowName, name) == 0;
+        XFree(windowName);
+        if (match) return window;
+    }
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            found = FindWindowNamed(display, children[i], name);
+        }
+        if (children) XFree(children);
+    }
+    return found;
+}
+
+Window GameWindow() {
+    Display* display = Server().Connection;
+    return FindWindowNamed(display, DefaultRootWindow(display), "Zantorvix");
+}
+
+void RunXdotool(const std::string& arguments) {
+    DisplayName();
+    const std::string command = "xdotool " + arguments;
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+}  // namespace
+
+void Image::SavePng(const fs::path& file) const {
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(Pixels.data()), Width, Height, 32,
+                                           Width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (surface) {
+        IMG_SavePNG(surface, file.c_str());
+        SDL_FreeSurface(surface);
+    }
+}
+
+Image LoadPicture(const fs::path& file) {
+    Image image;
+    if (file.extension() == ".dds") {
+        const std::string bytes = ReadFile(file);
+        DecodedImage decoded;
+        std::string error;
+        if (DecodeDds(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), decoded,
+                      error)) {
+            image.Width = decoded.Width;
+            image.Height = decoded.Height;
+            image.Pixels = std::move(decoded.Pixels);
+        }
+        return image;
+    }
+    SDL_Surface* loaded = IMG_Load(file.c_str());
+    if (!loaded) return image;
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    if (!argb) return image;
+    image.Width = argb->w;
+    image.Height = argb->h;
+    image.Pixels.resize(static_cast<size_t>(argb->w * argb->h));
+    for (int y = 0; y < argb->h; ++y) {
+        std::memcpy(&image.Pixels[static_cast<size_t>(y * argb->w)],
+                    static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch,
+                    static_cast<size_t>(argb->w) * 4);
+    }
+    SDL_FreeSurface(argb);
+    return image;
+}
+
+Colour MeanColour(const Image& image, int x, int y, int width, int height) {
+    Colour sum;
+    int count = 0;
+    for (int py = y; py < y + height; ++py) {
+        for (int px = x; px < x + width; ++px) {
+            if (px < 0 || py < 0 || px >= image.Width || py >= image.Height) continue;
+            const uint32_t p = image.At(px, py);
+            sum.R += (p >> 16) & 0xFF;
+            sum.G += (p >> 8) & 0xFF;
+            sum.B += p & 0xFF;
+            ++count;
+        }
+    }
+    if (count > 0) {
+        sum.R /= count;
+        sum.G /= count;
+        sum.B /= count;
+    }
+    return sum;
+}
+
+double Distance(const Colour& a, const Colour& b) {
+    return std::sqrt((a.R - b.R) * (a.R - b.R) + (a.G - b.G) * (a.G - b.G) +
+                     (a.B - b.B) * (a.B - b.B));
+}
+
+void Compose(Image& below, const Image& picture, int x, int y) {
+    for (int py = 0; py < picture.Height; ++py) {
+        for (int px = 0; px < picture.Width; ++px) {
+            const int bx = x + px, by = y + py;
+            if (bx < 0 || by < 0 || bx >= below.Width || by >= below.Height) continue;
+            const uint32_t src = picture.At(px, py);
+            if (src == 0xFFFF00FFu) continue;
+            const uint32_t a = src >> 24;
+            uint32_t& dst = below.Pixels[static_cast<size_t>(by * below.Width + bx)];
+            uint32_t out = 0xFF000000u;
+            for (int shift = 0; shift <= 16; shift += 8) {
+                const uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+                out |= ((s * a + d * (255 - a)) / 255) << shift;
+            }
+            dst = out;
+        }
+    }
+}
+
+double RegionDifference(const Image& a, const Image& b, int x, int y, int width, int height) {
+    double sum = 0;
+    int count = 0;
+    for (int py = y; py < y + height; ++py) {
+        for (int px = x; px < x + width; ++px) {
+            const uint32_t p = a.At(px, py), q = b.At(px, py);
+            for (int shift = 0; shift <= 16; shift += 8) {
+                sum += std::abs(static_cast<int>((p >> shift) & 0xFF) -
+                                static_cast<int>((q >> shift) & 0xFF));
+            }
+            count += 3;
+        }
+    }
+    return count ? sum / count : 0;
+}
+
+const std::string& DisplayName() {
+    return Server().Name;
+}
+
+fs::path MakeGameFolder() {
+    std::string pattern = (fs::temp_directory_path() / "zantorvix-e2e-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    const fs::path folder = pattern;
+    const fs::path run = ZANTORVIX_RUN_DIR;
+    fs::copy(run / "gfx", folder / "gfx", fs::copy_options::recursive);
+    fs::copy(run / "sfx", folder / "sfx", fs::copy_options::recursive);
+    return folder;
+}
+
+GameRun::GameRun(const fs::path& folder) : Folder(folder) {
+    DisplayName();
+    Pid = fork();
+    if (Pid == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        int err = open((folder / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int devNull = open("/dev/null", O_WRONLY);
+        dup2(err, 2);
+        dup2(devNull, 1);
+        execl(ZANTORVIX_BINARY, "zantorvix", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+GameRun::~GameRun() {
+    if (Running()) {
+        kill(Pid, SIGKILL);
+        waitpid(Pid, nullptr, 0);
+    }
+}
+
+bool GameRun::Running() {
+    if (Pid <= 0) return false;
+    int status = 0;
+    const pid_t done = waitpid(Pid, &status, WNOHANG);
+    if (done == 0) return true;
+    if (done == Pid) {
+        ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+        Pid = -1;
+    }
+    return false;
+}
+
+bool GameRun::WaitForExit(std::chrono::milliseconds timeout) {
+    return WaitUntil([&] { return !Running(); }, timeout);
+}
+
+std::string GameRun::Stderr() const {
+    return ReadFile(Folder / "stderr.txt");
+}
+
+void KeyDown(const std::string& key) {
+    RunXdotool("keydown " + key);
+}
+void KeyUp(const std::string& key) {
+    RunXdotool("keyup " + key);
+}
+
+void PressKey(const std::string& key, std::chrono::milliseconds hold) {
+    KeyDown(key);
+    Pause(hold);
+    KeyUp(key);
+}
+
+Image TakeScreenshot() {
+    Display* display = Server().Connection;
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* shot = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                             static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    Image image;
+    if (!shot) return image;
+    image.Width = attributes.width;
+    image.Height = attributes.height;
+    image.Pixels.resize(static_cast<size_t>(image.Width * image.Height));
+    for (int y = 0; y < image.Height; ++y) {
+        for (int x = 0; x < image.Width; ++x) {
+            image.Pixels[static_cast<size_t>(y * image.Width + x)] =
+                0xFF000000u | (static_cast<uint32_t>(XGetPixel(shot, x, y)) & 0xFFFFFFu);
+        }
+    }
+    XDestroyImage(shot);
+    return image;
+}
+
+bool CloseGameWindow() {
+    Display* display = Server().Connection;
+    const Window window = GameWindow();
+    if (!window) return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    return true;
+}
+
+bool WaitForWindow(std::chrono::milliseconds timeout) {
+    return WaitUntil(
+        [] {
+            const Window window = GameWindow();
+            if (!window) return false;
+            XWindowAttributes attributes;
+            return XGetWindowAttributes(Server().Connection, window, &attributes) &&
+                   attributes.map_state == IsViewable;
+        },
+        timeout);
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        Pause(std::chrono::milliseconds(50));
+    }
+}
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void Pause(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
+
+void KeepScreenshot(const Image& image, const std::string& name) {
+    const char* folder = std::getenv("ZANTORVIX_SHOTS");
+    if (!folder || !*folder) return;
+    fs::create_directories(folder);
+    image.SavePng(fs::path(folder) / (name + ".png"));
+}
+
+}  // namespace e2e

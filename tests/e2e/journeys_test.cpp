@@ -1,0 +1,416 @@
+// Whole journeys through the real program, in a virtual 1024x768 X display with real key events,
+// checked by the files the game writes and by what the screen shows. Expected pictures are
+// composed here from the generated picture files, so the checks follow the art wherever it goes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using namespace e2e;
+
+namespace {
+
+const fs::path Run = ZANTORVIX_RUN_DIR;
+
+const Image& Picture(const std::string& name) {
+    static std::map<std::string, Image> cache;
+    auto found = cache.find(name);
+    if (found == cache.end()) found = cache.emplace(name, LoadPicture(Run / "gfx" / name)).first;
+    return found->second;
+}
+
+// The game's lettering, redone here as the oracle: letters advance 25 ("I" 12), digits 20.
+void ComposeWord(Image& screen, const std::string& text, int x, int y) {
+    int pen = x;
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'A' && c <= 'Z') {
+            Compose(screen, Picture(std::string("font/") + c + ".png"), pen, y);
+            pen += c == 'I' ? 12 : 25;
+        } else {
+            pen += 25;
+        }
+    }
+}
+
+void ComposePaddedNumber(Image& screen, int value, int x, int y) {
+    for (int place = 4; place >= 0; --place, value /= 10) {
+        Compose(screen, Picture("font/" + std::to_string(value % 10) + ".png"), x + 20 * place, y);
+    }
+}
+
+struct TableEntry {
+    std::string Name;
+    int Score;
+};
+
+std::vector<TableEntry> DefaultTable() {
+    return std::vector<TableEntry>(5, {"DEFAULT", 0});
+}
+
+Image TitleMenu(int cursor, const std::vector<TableEntry>& table) {
+    Image screen = Picture("titlebkg.png");
+    Compose(screen, Picture(cursor == 0 ? "start2.png" : "start.png"), cursor == 0 ? 434 : 450,
+            325);
+    Compose(screen, Picture(cursor == 1 ? "options2.png" : "options.png"), cursor == 1 ? 412 : 430,
+            385);
+    Compose(screen, Picture(cursor == 2 ? "exit2.png" : "exit.png"), cursor == 2 ? 458 : 467, 445);
+    for (int i = 0; i < 5; ++i) {
+        ComposeWord(screen, table[static_cast<size_t>(i)].Name, 330, 570 + 40 * i);
+        ComposePaddedNumber(screen, table[static_cast<size_t>(i)].Score, 600, 570 + 40 * i);
+    }
+    return screen;
+}
+
+bool ScreenShows(const Image& expected, double tolerance = 4.0) {
+    const Image shot = TakeScreenshot();
+    return !shot.Empty() && RegionDifference(shot, expected, 0, 0, 1024, 768) < tolerance;
+}
+
+// Waits until the whole screen shows `expected` (within a few levels per channel).
+::testing::AssertionResult WaitForScreen(const Image& expected, const std::string& what,
+                                         std::chrono::milliseconds timeout = 15s) {
+    if (WaitUntil([&] { return ScreenShows(expected); }, timeout)) {
+        KeepScreenshot(TakeScreenshot(), what);
+        return ::testing::AssertionSuccess();
+    }
+    const Image shot = TakeScreenshot();
+    KeepScreenshot(shot, "failed-" + what);
+    return ::testing::AssertionFailure()
+           << "the screen never showed " << what << " (mean difference "
+           << RegionDifference(shot, expected, 0, 0, 1024, 768) << ")";
+}
+
+std::vector<std::string> BoardRows(const fs::path& folder) {
+    std::vector<std::string> rows;
+    std::string text = ReadFile(folder / "data.dat");
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        rows.push_back(text.substr(start, end - start));
+    }
+    return rows;
+}
+
+bool ToppedOut(const fs::path& folder) {
+    // A lock in the top row ends the game, and nothing ever clears row 0.
+    const std::vector<std::string> rows = BoardRows(folder);
+    return rows.size() == 25 && rows[0].find_first_not_of('0') != std::string::npos;
+}
+
+// The playfield as a player sees it on level 1: backdrop, frame, and the word "lines".
+Image PlayBackdrop() {
+    Image screen = Picture("background1.jpg");
+    Compose(screen, Picture("HUD.dds"), 0, 0);
+    return screen;
+}
+
+constexpr int CellLeft = 317, CellTop = 59, CellSize = 26;
+
+const char* const BlockFiles[9] = {"",           "red.png",  "blue.png",  "aqua.png", "yellow.png",
+                                   "orange.png", "pink.png", "green.png", "bomb.png"};
+
+// How far the cell (column, row) on screen is from showing `colour` (0: the empty well).
+double CellDifference(const Image& shot, int column, int row, int colour) {
+    Image expected = PlayBackdrop();
+    const int x = CellLeft + CellSize * column, y = CellTop + CellSize * row;
+    if (colour > 0) {
+        Compose(expected, Picture(std::string("blocks/set1/") + BlockFiles[colour]), x, y);
+    }
+    return RegionDifference(shot, expected, x, y, CellSize, CellSize);
+}
+
+// True once the HUD stands at full strength (the play scene's fade-in is over and keys count).
+bool PlayIsShown() {
+    Image expected = PlayBackdrop();
+    ComposeWord(expected, "lines", 190, 465);
+    const Image shot = TakeScreenshot();
+    return RegionDifference(shot, expected, 180, 455, 140, 45) < 4.0;
+}
+
+// Reads the five padded digits at (x, y) by matching each place against the digit pictures.
+int ReadPaddedNumber(const Image& shot, const Image& below, int x, int y) {
+    int value = 0;
+    for (int place = 0; place < 5; ++place) {
+        int best = 0;
+        double bestDifference = 1e9;
+        for (int digit = 0; digit <= 9; ++digit) {
+            Image expected = below;
+            const Image& glyph = Picture("font/" + std::to_string(digit) + ".png");
+            Compose(expected, glyph, x + 20 * place, y);
+            const double d =
+                RegionDifference(shot, expected, x + 20 * place, y, glyph.Width, glyph.Height);
+            if (d < bestDifference) bestDifference = d, best = digit;
+        }
+        value = value * 10 + best;
+    }
+    return value;
+}
+
+class Journey : public ::testing::Test {
+  protected:
+    void SetUp() override { Folder = MakeGameFolder(); }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(Folder, ignored);
+    }
+
+    std::unique_ptr<GameRun> Launch() {
+        auto game = std::make_unique<GameRun>(Folder);
+        EXPECT_TRUE(WaitForWindow(10s)) << "no game window";
+        return game;
+    }
+
+    void ExpectQuitsCleanly(GameRun& game, std::chrono::milliseconds within = 5s) {
+        ASSERT_TRUE(game.WaitForExit(within)) << "the game did not end";
+        EXPECT_EQ(game.ExitStatus, 0) << game.Stderr();
+    }
+
+    // From the title menu on start: Return, then wait until the game takes keys.
+    void StartGame() {
+        PressKey("Return");
+        ASSERT_TRUE(WaitUntil(PlayIsShown, 15s)) << "the game never appeared";
+        Pause(250ms);  // the last frames of the fade-in take no keys
+        KeepScreenshot(TakeScreenshot(), "play-level-1");
+    }
+
+    // One hard drop; waits until "data.dat" shows the lock.
+    void HardDrop() {
+        const std::string before = ReadFile(Folder / "data.dat");
+        PressKey("space", 40ms);
+        ASSERT_TRUE(WaitUntil([&] { return ReadFile(Folder / "data.dat") != before; }, 5s))
+            << "no lock after a hard drop";
+        Pause(150ms);  // the file is written before the frame that shows the lock
+    }
+
+    // Holds Space until the stack reaches the top and the score screen takes over.
+    void DropUntilToppedOut() {
+        KeyDown("space");
+        const bool topped = WaitUntil([&] { return ToppedOut(Folder); }, 60s);
+        KeyUp("space");
+        ASSERT_TRUE(topped) << "the stack never reached the top";
+        Pause(1500ms);  // the score screen's first frame and name entry
+        // Space still held as the game ended types a blank into the name, as it would for a
+        // player; take it back (Backspace on an empty name does nothing).
+        PressKey("BackSpace");
+        KeepScreenshot(TakeScreenshot(), "score-screen-name-entry");
+    }
+
+    fs::path Folder;
+};
+
+TEST_F(Journey, LaunchShowsTheTitleMenuAndEscapeQuits) {
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+    EXPECT_EQ(game->Stderr(), "");
+}
+
+Image OptionsScreen(int cursor, int volume, bool bombs, bool shadow, bool preview) {
+    Image screen = Picture("titlebkg.png");
+    const char* labels[4] = {"volume", "bombs", "shadow", "preview"};
+    const bool switches[4] = {false, bombs, shadow, preview};
+    for (int row = 1; row <= 4; ++row) {
+        const int y = 250 + 50 * row;
+        const std::string label = labels[row - 1];
+        Compose(screen, Picture(label + (cursor == row ? "2.png" : ".png")), 300, y);
+        if (row == 1) continue;
+        Compose(screen, Picture(switches[row - 1] ? "on2.png" : "on.png"), 600, y);
+        Compose(screen, Picture(switches[row - 1] ? "off.png" : "off2.png"), 675, y);
+    }
+    // The volume, unpadded and right-aligned in five places from x 600.
+    int place = 4;
+    do {
+        Compose(screen, Picture("font/" + std::to_string(volume % 10) + ".png"), 600 + 20 * place,
+                300);
+        volume /= 10;
+        --place;
+    } while (volume > 0);
+    for (int i = 0; i < 5; ++i) {
+        ComposeWord(screen, "DEFAULT", 330, 570 + 40 * i);
+        ComposePaddedNumber(screen, 0, 600, 570 + 40 * i);
+    }
+    return screen;
+}
+
+TEST_F(Journey, OptionsTurnBombsOffAndTheNextLaunchShowsIt) {
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-start"));
+        PressKey("Down");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(1, DefaultTable()), "title-menu-options"));
+        PressKey("Return");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options"));
+        PressKey("Down");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(2, 255, true, true, true), "options-bombs"));
+        PressKey("Right");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(2, 255, false, true, true), "options-bombs-off"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(1, DefaultTable()), "title-menu-after-options"));
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+    }
+    EXPECT_EQ(ReadFile(Folder / "options.dat"), "255\n0\n1\n1");
+
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-relaunched"));
+    PressKey("Down");
+    PressKey("Return");
+    ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, false, true, true), "options-relaunched"));
+    PressKey("Escape");
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+}
+
+TEST_F(Journey, TheFirstGameLandsThreeThenEighteenAndEndsInTheTable) {
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+        StartGame();
+
+        // Every launch opens with the L (code 3) and then the square (code 18).
+        HardDrop();
+        std::vector<std::string> rows = BoardRows(Folder);
+        ASSERT_EQ(rows.size(), 25u);
+        EXPECT_EQ(rows[23], "000000000100000");
+        EXPECT_EQ(rows[24], "000000011100000");
+        HardDrop();
+        rows = BoardRows(Folder);
+        EXPECT_EQ(rows[21], "000000000000000");
+        EXPECT_EQ(rows[22], "000000077000000");
+        EXPECT_EQ(rows[23], "000000077100000");
+        EXPECT_EQ(rows[24], "000000011100000");
+        const Image shot = TakeScreenshot();
+        KeepScreenshot(shot, "play-two-pieces");
+        EXPECT_LT(CellDifference(shot, 7, 24, 1), 4.0) << "red block at (7, 24)";
+        EXPECT_LT(CellDifference(shot, 9, 23, 1), 4.0) << "red block at (9, 23)";
+        EXPECT_LT(CellDifference(shot, 8, 22, 7), 4.0) << "green block at (8, 22)";
+        EXPECT_LT(CellDifference(shot, 2, 24, 0), 4.0) << "empty well at (2, 24)";
+
+        DropUntilToppedOut();
+        // The finished game's score, bonuses included, as the HUD on the score screen shows it.
+        Image hudBelow = PlayBackdrop();
+        const int shown = ReadPaddedNumber(TakeScreenshot(), hudBelow, 735, 520);
+        // No row can fill from the middle columns, so the score is all bonus: efficient (no
+        // turns) and, unless the last landing was careless, careful.
+        EXPECT_TRUE(shown == 1000 || shown == 500) << shown;
+
+        PressKey("a");
+        PressKey("b");
+        PressKey("Return");
+        std::vector<TableEntry> table = DefaultTable();
+        table.insert(table.begin(), {"AB", shown});
+        table.pop_back();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, table), "title-menu-with-new-entry"));
+        EXPECT_EQ(
+            ReadFile(Folder / "scores.dat"),
+            "AB\n" + std::to_string(shown) + "\nDEFAULT\n0\nDEFAULT\n0\nDEFAULT\n0\nDEFAULT\n0");
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+    }
+    const std::string scores = ReadFile(Folder / "scores.dat");
+    auto game = Launch();
+    std::vector<TableEntry> table = DefaultTable();
+    table[0] = {"AB", std::stoi(scores.substr(3))};
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, table), "title-menu-relaunched-with-entry"));
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+}
+
+TEST_F(Journey, EscapeLeavesAGameWithoutTheScoreScreen) {
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+    StartGame();
+    HardDrop();
+    PressKey("Escape");
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-escape"));
+    EXPECT_FALSE(fs::exists(Folder / "scores.dat"));
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+}
+
+TEST_F(Journey, PauseShowsTheFrameWithoutTheBoardUntilEnterAgain) {
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+    StartGame();
+    HardDrop();
+    ASSERT_LT(CellDifference(TakeScreenshot(), 7, 24, 1), 4.0);
+
+    PressKey("Return");
+    ASSERT_TRUE(WaitUntil([] { return CellDifference(TakeScreenshot(), 7, 24, 0) < 4.0; }, 5s))
+        << "the board still shows during the pause";
+    const Image paused = TakeScreenshot();
+    KeepScreenshot(paused, "pause");
+    EXPECT_TRUE(PlayIsShown()) << "the HUD is gone during the pause";
+    Pause(500ms);
+    EXPECT_LT(CellDifference(TakeScreenshot(), 7, 24, 0), 4.0) << "the pause ended by itself";
+
+    PressKey("Return");
+    EXPECT_TRUE(WaitUntil([] { return CellDifference(TakeScreenshot(), 7, 24, 1) < 4.0; }, 5s))
+        << "the board did not come back";
+    PressKey("Escape");
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-pause"));
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+}
+
+TEST_F(Journey, ClosingTheWindowEndsPromptlyAndKeepsTheFiles) {
+    const std::string options = "200\n1\n0\n1";
+    const std::string scores = "ZED\n900\nAMY\n800\nBO\n700\nCY\n600\nDI\n5";
+    std::ofstream(Folder / "options.dat") << options;
+    std::ofstream(Folder / "scores.dat") << scores;
+    std::vector<TableEntry> table = {
+        {"ZED", 900}, {"AMY", 800}, {"BO", 700}, {"CY", 600}, {"DI", 5}};
+
+    {  // during play
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, table), "title-menu-own-table"));
+        StartGame();
+        HardDrop();
+        ASSERT_TRUE(CloseGameWindow());
+        ExpectQuitsCleanly(*game, 2s);
+    }
+    {  // during the name entry
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, table), "title-menu-own-table-again"));
+        StartGame();
+        DropUntilToppedOut();
+        PressKey("q");
+        ASSERT_TRUE(CloseGameWindow());
+        ExpectQuitsCleanly(*game, 2s);
+    }
+    EXPECT_EQ(ReadFile(Folder / "options.dat"), options);
+    EXPECT_EQ(ReadFile(Folder / "scores.dat"), scores);
+    for (const auto& entry : fs::directory_iterator(Folder)) {
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+}
+
+TEST_F(Journey, MissingPicturesAndSoundsAreNamedAndTheGameStillRuns) {
+    fs::remove(Folder / "gfx/font/Q.png");
+    fs::remove(Folder / "gfx/bonus.png");
+    fs::remove(Folder / "sfx/rotate.wav");
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-missing-files"));
+    StartGame();
+    PressKey("Up");  // the turn's sound is the one missing
+    HardDrop();
+    PressKey("Escape");
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-missing-files"));
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+    const std::string errors = game->Stderr();
+    EXPECT_NE(errors.find("Q.png"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("bonus.png"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("rotate.wav"), std::string::npos) << errors;
+}
+
+}  // namespace

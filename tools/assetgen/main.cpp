@@ -1,0 +1,61 @@
+// Draws the pictures and composes the sounds of Zantorvix into a run folder:
+//   zantorvix_assetgen RUN_DIR
+// The output is the same, byte for byte, on every run: all randomness comes from fixed seeds.
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "pictures.h"
+#include "raster.h"
+#include "sounds.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s RUN_DIR\n", argv[0]);
+        return 2;
+    }
+    const std::string runDir = argv[1];
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        std::filesystem::create_directories(runDir + "/gfx/font");
+        std::filesystem::create_directories(runDir + "/gfx/blocks/set1");
+        std::filesystem::create_directories(runDir + "/sfx");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zantorvix_assetgen: cannot make the folders under %s: %s\n",
+                     runDir.c_str(), e.what());
+        return 1;
+    }
+
+    // Pictures on this thread; the music, the slowest part, spread over worker threads.
+    std::string soundError;
+    std::thread sounds([&] {
+        try {
+            assetgen::MakeSounds(runDir);
+        } catch (const std::exception& e) {
+            soundError = e.what();
+        }
+    });
+    std::string pictureError;
+    try {
+        assetgen::MakePictures(runDir);
+    } catch (const std::exception& e) {
+        pictureError = e.what();
+    }
+    sounds.join();
+    assetgen::ReleaseFonts();
+
+    for (const std::string* error : {&pictureError, &soundError}) {
+        if (!error->empty()) {
+            std::fprintf(stderr, "zantorvix_assetgen: %s\n", error->c_str());
+            return 1;
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("zantorvix_assetgen: pictures and sounds written to %s in %.2f s\n", runDir.c_str(),
+                seconds);
+    return 0;
+}

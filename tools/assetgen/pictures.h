@@ -1,0 +1,12 @@
+// Every picture the game loads, drawn in one look: an aurora night over ice, glass blocks,
+// ice-white lettering with dark outlines.
+#pragma once
+
+#include <string>
+
+namespace assetgen {
+
+// Writes gfx/ under the run folder (which must exist). Throws std::runtime_error on failure.
+void MakePictures(const std::string& runDir);
+
+}  // namespace assetgen

@@ -1,0 +1,12 @@
+// Every sound the game loads: three tunes composed here by rule from fixed seeds, and twelve
+// synthesised effects.
+#pragma once
+
+#include <string>
+
+namespace assetgen {
+
+// Writes sfx/ under the run folder (which must exist). Throws std::runtime_error on failure.
+void MakeSounds(const std::string& runDir);
+
+}  // namespace assetgen

@@ -1,0 +1,242 @@
+// Renders every screen of the game through its own drawing code and the real SDL layer, and
+// saves each as a PNG, so the look can be judged by eye: loading, title, options, play at level
+// 1 and at level 9, pause, and the score screen with all six bonus rows and the name entry.
+//
+//   build/zantorvix_screens OUTPUT_FOLDER     (run in the folder that holds gfx/ and sfx/)
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "frontend/options.h"
+#include "frontend/score_screen.h"
+#include "frontend/title_menu.h"
+#include "game/board.h"
+#include "game/pieces.h"
+#include "game/play_scene.h"
+#include "game/state.h"
+#include "platform/keyboard.h"
+#include "platform/renderer.h"
+#include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sound.h"
+#include "platform/system.h"
+
+namespace {
+
+std::filesystem::path Output;
+
+// The SDL platform with the keyboard replaced by a script, and a hook on every presented frame.
+class ScreenPlatform final : public Platform {
+  public:
+    explicit ScreenPlatform(SdlPlatform& real) : Real(real) {}
+    std::deque<std::vector<uint8_t>> Keys;  // one entry per poll; then nothing is down
+    std::function<void(int frame)> OnFrame;
+    int Frames = 0;
+
+    void Press(uint8_t key, int polls = 1) {
+        std::vector<uint8_t> down(256, 0);
+        down[key] = 0x80;
+        for (int i = 0; i < polls; ++i) Keys.push_back(down);
+        Keys.emplace_back(256, 0);
+    }
+    void Idle(int polls) {
+        for (int i = 0; i < polls; ++i) Keys.emplace_back(256, 0);
+    }
+
+    bool OpenDisplay(const char* title) override { return Real.OpenDisplay(title); }
+    void CloseDisplay() override { Real.CloseDisplay(); }
+    void BeginFrame() override { Real.BeginFrame(); }
+    void EndFrame() override {
+        Real.EndFrame();
+        if (OnFrame) OnFrame(Frames);
+        ++Frames;
+    }
+    TextureId LoadTexture(const char* file, int32_t* w, int32_t* h) override {
+        return Real.LoadTexture(file, w, h);
+    }
+    void DrawTexture(TextureId t, int32_t x, int32_t y, int32_t w, int32_t h,
+                     uint32_t colour) override {
+        Real.DrawTexture(t, x, y, w, h, colour);
+    }
+    void ReleaseTexture(TextureId t) override { Real.ReleaseTexture(t); }
+    void TakeWindowMessage() override {}
+    bool WindowCloseRequested() override { return false; }
+    void CreateKeyboard() override {}
+    void PollKeyboard(uint8_t state[256]) override {
+        for (int i = 0; i < 256; ++i) state[i] = 0;
+        if (Keys.empty()) {
+            std::fprintf(stderr, "zantorvix_screens: key script ran out\n");
+            std::exit(1);
+        }
+        for (int i = 0; i < 256; ++i) state[i] = Keys.front()[static_cast<size_t>(i)];
+        Keys.pop_front();
+    }
+    void OpenSound() override { Real.OpenSound(); }
+    SampleId LoadSample(const char* file) override { return Real.LoadSample(file); }
+    void PlaySound(int32_t c, SampleId s) override { Real.PlaySound(c, s); }
+    void StopSound(int32_t c) override { Real.StopSound(c); }
+    bool IsPlaying(int32_t c) override { return Real.IsPlaying(c); }
+    void SetPaused(int32_t c, bool p) override { Real.SetPaused(c, p); }
+    void SetVolume(int32_t c, int32_t v) override { Real.SetVolume(c, v); }
+    int32_t GetVolume(int32_t c) override { return Real.GetVolume(c); }
+    void SetMasterVolume(int32_t v) override { Real.SetMasterVolume(v); }
+    int32_t GetMasterVolume() override { return Real.GetMasterVolume(); }
+    int64_t Clock() override { return Real.Clock(); }
+    int64_t Time() override { return Real.Time(); }
+    void Sleep(int32_t) override {}  // nobody is watching: no need to wait
+
+  private:
+    SdlPlatform& Real;
+};
+
+SdlPlatform* Sdl = nullptr;
+
+void Save(const std::string& name) {
+    std::vector<uint32_t> pixels = Sdl->ReadFrame();
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), 1024, 768, 32,
+                                                              1024 * 4, SDL_PIXELFORMAT_ARGB8888);
+    const std::string file = (Output / (name + ".png")).string();
+    if (!surface || IMG_SavePNG(surface, file.c_str()) != 0) {
+        std::fprintf(stderr, "zantorvix_screens: cannot write %s\n", file.c_str());
+    } else {
+        std::printf("%s\n", file.c_str());
+    }
+    if (surface) SDL_FreeSurface(surface);
+}
+
+// A ragged stack of every colour over the lower part of the well.
+void FillStack(int fromRow) {
+    for (int column = 0; column < BoardColumns; ++column) {
+        for (int row = fromRow + (column * 7) % 5; row < BoardRows; ++row) {
+            if ((column + row) % 11 != 3) GameState.Board[column][row] = 1 + (column + row) % 7;
+        }
+    }
+}
+
+void DrawPlayFrame() {
+    BeginFrame();
+    DrawHud(OpaqueWhite);
+    DrawBoard(OpaqueWhite);
+    DrawPiece(GameState.CurrentPiece, GameState.PieceX, GameState.PieceY,
+              PieceSprite(GameState.CurrentPiece), OpaqueWhite);
+    EndFrame();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zantorvix_screens OUTPUT_FOLDER\n");
+        return 2;
+    }
+    Output = argv[1];
+    std::filesystem::create_directories(Output);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlPlatform real(SdlPlatformOptions{.VSync = false});
+    Sdl = &real;
+    ScreenPlatform platform(real);
+    SetPlatform(&platform);
+
+    InitialiseProgramState();
+    if (!CreateRenderer()) return 1;
+    LoadTitleSprites();
+    platform.OnFrame = [](int frame) {
+        if (frame == 86) Save("1-loading");
+    };
+    FadeInLoadingScreen();
+    LoadGameSprites();
+    CreateKeyboard();
+    LoadSoundBank();
+    ResetBoard();
+    HighScoreTable = {{{"ANNA", 48210}, {"BEN", 30005}, {"CLEO", 12500}, {"DAN", 990}, {"", 5}}};
+
+    // Title menu: let it fade in, then Escape.
+    platform.OnFrame = [](int) {};
+    int start = platform.Frames;
+    platform.Idle(100);
+    platform.Press(DIK_ESCAPE);
+    platform.OnFrame = [&](int frame) {
+        if (frame == start + 95) Save("2-title");
+    };
+    RunTitleMenu();
+
+    // Options, on the bombs row with bombs off.
+    Options.Bombs = false;
+    start = platform.Frames;
+    platform.Press(DIK_DOWN);
+    platform.Idle(10);
+    platform.Press(DIK_ESCAPE);
+    platform.OnFrame = [&](int frame) {
+        if (frame == start + 8) Save("3-options");
+    };
+    RunOptionsScreen();
+    Options.Bombs = true;
+
+    // Play at level 1 and at level 9.
+    platform.OnFrame = [](int) {};
+    ResetGame();
+    GameState.CurrentPiece = 12;
+    GameState.NextPiece = 16;
+    FillStack(19);
+    GameState.Score = 1234;
+    GameState.LinesCleared = 7;
+    GameState.ClockSeconds = 42;
+    GameState.FramesPerSecond = 60;
+    DrawPlayFrame();
+    Save("4-play-level-1");
+
+    ResetGame();
+    FillStack(9);
+    GameState.Level = 9;
+    GameState.CurrentPiece = 17;
+    GameState.NextPiece = 19;
+    GameState.PieceX = 317 + 26 * 5;
+    GameState.PieceColumn = 5;
+    GameState.Score = 87654;
+    GameState.LinesCleared = 84;
+    GameState.ClockMinutes = 12;
+    GameState.ClockSeconds = 7;
+    GameState.FramesPerSecond = 60;
+    DrawPlayFrame();
+    Save("5-play-level-9");
+
+    // The pause shows the frame without the board.
+    BeginFrame();
+    DrawHud(OpaqueWhite);
+    EndFrame();
+    Save("6-pause");
+
+    // The score screen with all six bonuses and a name being typed.
+    Options.Bombs = Options.Shadow = Options.Preview = false;
+    GameState.SoftDropCount = 50.0f;
+    GameState.GravityStepCount = 60.0f;
+    GameState.PieceCount = 40.0f;
+    GameState.CarelessLandingCount = 1.0f;
+    GameState.RotationCount = 30.0f;
+    GameState.Score = 20400;
+    GameState.ToppedOut = 1;
+    start = platform.Frames;
+    platform.Press(DIK_Z);
+    platform.Press(DIK_O);
+    platform.Press(DIK_E);
+    platform.Idle(3);
+    platform.Press(DIK_RETURN);  // ends the entry
+    platform.Press(DIK_RETURN);  // leaves the screen
+    platform.OnFrame = [&](int frame) {
+        if (frame == start) Save("7-score-screen");
+        if (frame == start + 6) Save("8-score-screen-name-entry");
+    };
+    RunScoreScreen();
+
+    ReleaseSprites();
+    ReleaseRenderer();
+    return 0;
+}
