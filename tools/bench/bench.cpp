@@ -336,7 +336,8 @@ class GamePlatform final : public ForwardingPlatform {
   public:
     using ForwardingPlatform::ForwardingPlatform;
     int64_t Polls = 0;
-    int32_t Games = 0;
+    int32_t FinalScore = -1;  // as the score screen showed it
+    int32_t FinalPieces = 0;
 
     TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
         const TextureId id = Inner.LoadTexture(file, width, height);
@@ -365,7 +366,15 @@ class GamePlatform final : public ForwardingPlatform {
         Inner.PollKeyboard(state);
         ++Polls;
         if (Last.Score) {
-            if (Polls % 2) state[DIK_RETURN] = 0x80;
+            // Return ends the name entry; Escape then ends the wait and, still seen as the
+            // score screen, quits at the title menu's first poll.
+            const int64_t step = ScorePolls++;
+            if (step == 0) {
+                FinalScore = GameState.Score;
+                FinalPieces = static_cast<int32_t>(GameState.PieceCount);
+            }
+            if (step == 0) state[DIK_RETURN] = 0x80;
+            if (step >= 2 && step % 2 == 0) state[DIK_ESCAPE] = 0x80;
         } else if (Last.Play) {
             state[DIK_SPACE] = 0x80;
             Played = true;
@@ -390,6 +399,7 @@ class GamePlatform final : public ForwardingPlatform {
     Showing Seen;
     Showing Last;
     bool Played = false;
+    int64_t ScorePolls = 0;
 };
 
 int RunStartupChild() {
@@ -408,7 +418,7 @@ int RunGameChild() {
     GamePlatform platform(*sdl);
     SetPlatform(&platform);
     const int status = RunProgram();
-    std::printf("%d %d\n", GameState.Score, static_cast<int>(GameState.PieceCount));
+    std::printf("%d %d\n", platform.FinalScore, platform.FinalPieces);
     return status;
 }
 
