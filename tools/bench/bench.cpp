@@ -53,6 +53,26 @@ int64_t ProcessCpuNs() {
     return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
+// Resident memory now, in MB: all of it, the anonymous part (heap, decoded sounds, the
+// driver's textures) and the part mapped from files (the program and its libraries).
+struct Resident {
+    double Total = 0, Anonymous = 0, Files = 0;
+};
+Resident ResidentNow() {
+    Resident r;
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return r;
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+        long kb = 0;
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) r.Total = kb / 1024.0;
+        if (std::sscanf(line, "RssAnon: %ld", &kb) == 1) r.Anonymous = kb / 1024.0;
+        if (std::sscanf(line, "RssFile: %ld", &kb) == 1) r.Files = kb / 1024.0;
+    }
+    std::fclose(status);
+    return r;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0.0;
     std::sort(values.begin(), values.end());
@@ -314,8 +334,31 @@ class StartupPlatform final : public ForwardingPlatform {
     }
     SampleId LoadSample(const char* file) override {
         ++SamplesLoaded;
-        return Inner.LoadSample(file);
+        const int64_t start = MonotonicNs();
+        const SampleId sample = Inner.LoadSample(file);
+        (std::strstr(file, ".mp3") ? MusicNs : EffectsNs) += MonotonicNs() - start;
+        return sample;
     }
+    bool OpenDisplay(const char* title) override {
+        const int64_t start = MonotonicNs();
+        const bool open = Inner.OpenDisplay(title);
+        DisplayNs += MonotonicNs() - start;
+        return open;
+    }
+    TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
+        const int64_t start = MonotonicNs();
+        const TextureId texture = Inner.LoadTexture(file, width, height);
+        PicturesNs += MonotonicNs() - start;
+        return texture;
+    }
+    void OpenSound() override {
+        const int64_t start = MonotonicNs();
+        Inner.OpenSound();
+        SoundOpenNs += MonotonicNs() - start;
+    }
+    // Where the loading time went: window and renderer, pictures, opening the sound device,
+    // the music (decoded whole), the effects.
+    int64_t DisplayNs = 0, PicturesNs = 0, SoundOpenNs = 0, MusicNs = 0, EffectsNs = 0;
     void Sleep(int32_t milliseconds) override {
         const int64_t start = MonotonicNs();
         Inner.Sleep(milliseconds);
@@ -338,6 +381,24 @@ class GamePlatform final : public ForwardingPlatform {
     int64_t Polls = 0;
     int32_t FinalScore = -1;  // as the score screen showed it
     int32_t FinalPieces = 0;
+
+    bool OpenDisplay(const char* title) override {
+        const bool open = Inner.OpenDisplay(title);
+        Stages[0] = ResidentNow();
+        return open;
+    }
+    void OpenSound() override {
+        Stages[1] = ResidentNow();  // every picture is loaded by now
+        Inner.OpenSound();
+    }
+    SampleId LoadSample(const char* file) override {
+        const SampleId sample = Inner.LoadSample(file);
+        if (++SamplesLoaded == SoundSlotCount) Stages[2] = ResidentNow();
+        return sample;
+    }
+    // Resident memory after the window and renderer, after the pictures, after the sounds.
+    Resident Stages[3];
+    int32_t SamplesLoaded = 0;
 
     TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
         const TextureId id = Inner.LoadTexture(file, width, height);
@@ -407,8 +468,11 @@ int RunStartupChild() {
     StartupPlatform platform(*sdl);
     SetPlatform(&platform);
     const int status = RunProgram();
-    std::printf("%lld %lld\n", static_cast<long long>(platform.LoadingEndNs),
-                static_cast<long long>(platform.ExcludedNs));
+    std::printf(
+        "%lld %lld %lld %lld %lld %lld %lld\n", static_cast<long long>(platform.LoadingEndNs),
+        static_cast<long long>(platform.ExcludedNs), static_cast<long long>(platform.DisplayNs),
+        static_cast<long long>(platform.PicturesNs), static_cast<long long>(platform.SoundOpenNs),
+        static_cast<long long>(platform.MusicNs), static_cast<long long>(platform.EffectsNs));
     return status;
 }
 
@@ -418,7 +482,12 @@ int RunGameChild() {
     GamePlatform platform(*sdl);
     SetPlatform(&platform);
     const int status = RunProgram();
-    std::printf("%d %d\n", platform.FinalScore, platform.FinalPieces);
+    std::printf("%d %d", platform.FinalScore, platform.FinalPieces);
+    for (const Resident& stage : platform.Stages) {
+        std::printf(" %.1f %.1f %.1f", stage.Total, stage.Anonymous, stage.Files);
+    }
+    const Resident end = ResidentNow();
+    std::printf(" %.1f %.1f %.1f\n", end.Total, end.Anonymous, end.Files);
     return status;
 }
 
@@ -475,27 +544,36 @@ int RunAll(int32_t runs) {
 
     // Children first, while this process is still small and nothing else runs.
     std::vector<double> startupMs;
+    std::vector<double> startupPartsMs[5];
+    std::vector<double> memoryStages[12];
     std::vector<double> rssMb;
     for (int32_t i = 0; i < runs; ++i) {
         const ChildResult child = RunChild("--startup-child");
-        long long endNs = 0;
-        long long excludedNs = 0;
-        if (!child.Ok || std::sscanf(child.Output.c_str(), "%lld %lld", &endNs, &excludedNs) != 2 ||
+        long long endNs = 0, excludedNs = 0, parts[5] = {};
+        if (!child.Ok ||
+            std::sscanf(child.Output.c_str(), "%lld %lld %lld %lld %lld %lld %lld", &endNs,
+                        &excludedNs, &parts[0], &parts[1], &parts[2], &parts[3], &parts[4]) != 7 ||
             endNs == 0) {
             std::fprintf(stderr, "bench: the start-up run failed: %s\n", child.Output.c_str());
             return 1;
         }
         startupMs.push_back((endNs - child.StartNs - excludedNs) / 1e6);
+        for (int part = 0; part < 5; ++part) startupPartsMs[part].push_back(parts[part] / 1e6);
     }
     int score = 0;
     int pieces = 0;
     for (int32_t i = 0; i < runs; ++i) {
         const ChildResult child = RunChild("--game-child");
-        if (!child.Ok || std::sscanf(child.Output.c_str(), "%d %d", &score, &pieces) != 2) {
+        double m[12] = {};
+        if (!child.Ok || std::sscanf(child.Output.c_str(),
+                                     "%d %d %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf",
+                                     &score, &pieces, &m[0], &m[1], &m[2], &m[3], &m[4], &m[5],
+                                     &m[6], &m[7], &m[8], &m[9], &m[10], &m[11]) != 14) {
             std::fprintf(stderr, "bench: the game run failed: %s\n", child.Output.c_str());
             return 1;
         }
         rssMb.push_back(child.MaxRssKb / 1024.0);
+        for (int k = 0; k < 12; ++k) memoryStages[k].push_back(m[k]);
     }
 
     // Frame cost: the game's drawing against the plain loop, on one renderer, vsync off.
@@ -583,8 +661,24 @@ int RunAll(int32_t runs) {
              "under 835 us (5%)", logicFrame < 835.0);
     PrintRow("start-up to end of loading", Format("%.1f ms", startup), "under 200 ms",
              startup < 200.0);
+    const char* parts[5] = {"  of which: window and renderer", "  of which: 77 pictures",
+                            "  of which: opening the sound device",
+                            "  of which: 3 tunes (decoded whole)", "  of which: 12 effects"};
+    for (int part = 0; part < 5; ++part) {
+        std::printf("  %-44s %16s\n", parts[part],
+                    Format("%.1f ms", Median(startupPartsMs[part])).c_str());
+    }
     PrintRow("peak resident memory, start-up and a game", Format("%.1f MB", rss), "under 120 MB",
              rss < 120.0);
+    const char* stages[4] = {"  after the window and renderer", "  after the 77 pictures",
+                             "  after the 15 sounds", "  at the end of the game"};
+    for (int k = 0; k < 4; ++k) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%.1f MB (%.1f anon + %.1f files)",
+                      Median(memoryStages[3 * k]), Median(memoryStages[3 * k + 1]),
+                      Median(memoryStages[3 * k + 2]));
+        std::printf("  %-44s %s\n", stages[k], text);
+    }
     std::printf("  (the game run scored %d with %d pieces)\n", score, pieces);
     return 0;
 }
