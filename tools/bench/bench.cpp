@@ -530,7 +530,8 @@ ChildResult RunChild(const char* mode) {
 // --- The table ----------------------------------------------------------------------------------
 
 void PrintRow(const char* what, const std::string& figure, const char* target, bool met) {
-    std::printf("  %-44s %16s   %-24s %s\n", what, figure.c_str(), target, met ? "met" : "MISSED");
+    const char* verdict = *target == '\0' ? "" : (met ? "met" : "MISSED");
+    std::printf("  %-44s %16s   %-24s %s\n", what, figure.c_str(), target, verdict);
 }
 
 std::string Format(const char* format, double value) {
