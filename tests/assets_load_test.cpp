@@ -1,0 +1,56 @@
+// The generated pictures and sounds, loaded the way the game loads them: through the real SDL
+// layer, from the folder the game runs in.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/application.h"
+#include "game/state.h"
+#include "platform/renderer.h"
+#include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sound.h"
+
+namespace {
+
+TEST(GeneratedAssetsTest, EveryPictureAndSoundLoadsThroughTheRealLayerWithoutAComplaint) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(ZANTORVIX_RUN_DIR);
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    {
+        SdlPlatform sdl(SdlPlatformOptions{.VSync = false});
+        SetPlatform(&sdl);
+        ASSERT_TRUE(CreateRenderer());
+
+        testing::internal::CaptureStderr();
+        LoadTitleSprites();
+        LoadGameSprites();
+        LoadSoundBank();
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(errors, "");
+
+        // Every sprite of the set (a record of nothing but sprites) holds a real texture.
+        const Sprite* first = reinterpret_cast<const Sprite*>(&Sprites);
+        const size_t count = sizeof(SpriteSet) / sizeof(Sprite);
+        ASSERT_EQ(count, 77u);
+        for (size_t i = 0; i < count; ++i) {
+            const Sprite& sprite = first[i];
+            EXPECT_NE(sprite.Texture, 0) << sprite.Name;
+            EXPECT_GT(sprite.Width, 0) << sprite.Name;
+            EXPECT_GT(sprite.Height, 0) << sprite.Name;
+        }
+        EXPECT_EQ(Sprites.Hud.Width, 1024);
+        EXPECT_EQ(Sprites.Hud.Height, 768);
+        EXPECT_EQ(Sprites.Blocks[7].Width, 26);
+        for (int32_t slot = 0; slot < SoundSlotCount; ++slot) {
+            EXPECT_GE(SoundBank[slot], 0) << SoundFiles[slot];
+        }
+        ReleaseSprites();
+        ReleaseRenderer();
+        SetPlatform(nullptr);
+    }
+    std::filesystem::current_path(previous);
+}
+
+}  // namespace
