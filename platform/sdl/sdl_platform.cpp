@@ -43,6 +43,7 @@ SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
 }
 
 SdlPlatform::~SdlPlatform() {
+    SamplesAhead.Stop();  // no decoder may still be running when the mixer closes
     if (MixerOpen) {
         Mix_HaltChannel(-1);
         for (Mix_Chunk* chunk : Samples) {
@@ -87,8 +88,14 @@ bool SdlPlatform::OpenDisplay(const char* title) {
         desktop.w = ScreenWidth;
         desktop.h = ScreenHeight;
     }
+    // Made for OpenGL from the start: otherwise the OpenGL renderer throws the window away and
+    // makes it again, a flash on the desktop and a second wait for full screen.
     Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
-                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+    if (Window == nullptr) {
+        Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
+                                  desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     if (Window == nullptr) return FailDisplay(SDL_GetError());
 
     Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
@@ -126,6 +133,7 @@ void SdlPlatform::SetWindowIcon() {
 }
 
 void SdlPlatform::CloseDisplay() {
+    PicturesAhead.Stop();
     for (SDL_Texture*& texture : Textures) {
         if (texture != nullptr) SDL_DestroyTexture(texture);
         texture = nullptr;
@@ -156,6 +164,20 @@ void SdlPlatform::EndFrame() {
     SDL_RenderPresent(Render);
 }
 
+void SdlPlatform::PreparePictures(const char* const* files, int32_t count) {
+    if (Render == nullptr) return;
+    std::vector<std::string> paths;
+    for (int32_t i = 0; i < count; ++i) paths.push_back(LinuxPath(files[i]));
+    PicturesAhead.Start(paths, &SdlPlatform::DecodePicture);
+}
+
+SdlPlatform::PreparedPicture SdlPlatform::DecodePicture(const std::string& path) {
+    PreparedPicture picture;
+    picture.Read = ReadPicture(path, picture.Image, picture.Error);
+    if (picture.Read) KeyOutMagenta(picture.Image.Pixels);
+    return picture;
+}
+
 TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* height) {
     *width = 0;
     *height = 0;
@@ -165,14 +187,14 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
                      path.c_str());
         return 0;
     }
-    DecodedImage image;
-    std::string error;
-    if (!ReadPicture(path, image, error)) {
+    PreparedPicture picture;
+    if (!PicturesAhead.Take(path, picture)) picture = DecodePicture(path);
+    if (!picture.Read) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
-                     error.c_str());
+                     picture.Error.c_str());
         return 0;
     }
-    KeyOutMagenta(image.Pixels);
+    const DecodedImage& image = picture.Image;
     SDL_Texture* texture = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888,
                                              SDL_TEXTUREACCESS_STATIC, image.Width, image.Height);
     if (texture == nullptr ||
@@ -302,25 +324,41 @@ void SdlPlatform::OpenSound() {
     Mix_MasterVolume(MixerVolume(MasterVolume));
 }
 
+void SdlPlatform::PrepareSamples(const char* const* files, int32_t count) {
+    if (!MixerOpen) return;
+    std::vector<std::string> paths;
+    for (int32_t i = 0; i < count; ++i) paths.push_back(LinuxPath(files[i]));
+    SamplesAhead.Start(paths, &SdlPlatform::DecodeSample);
+}
+
+SdlPlatform::PreparedSample SdlPlatform::DecodeSample(const std::string& path) {
+    PreparedSample sample;
+    // Opened first for a plain reason when the file is missing, not the decoder's guess.
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+        std::fclose(probe);
+    } else {
+        sample.Error = std::strerror(errno);
+        return sample;
+    }
+    sample.Chunk.reset(Mix_LoadWAV(path.c_str()));
+    if (sample.Chunk == nullptr) sample.Error = Mix_GetError();
+    return sample;
+}
+
 SampleId SdlPlatform::LoadSample(const char* file) {
     const std::string path = LinuxPath(file);
     if (!MixerOpen) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: sound is not open\n", path.c_str());
         return -1;
     }
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
+    PreparedSample sample;
+    if (!SamplesAhead.Take(path, sample)) sample = DecodeSample(path);
+    if (sample.Chunk == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+                     sample.Error.c_str());
         return -1;
     }
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-    if (chunk == nullptr) {
-        std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(), Mix_GetError());
-        return -1;
-    }
-    Samples.push_back(chunk);
+    Samples.push_back(sample.Chunk.release());
     return static_cast<SampleId>(Samples.size() - 1);
 }
 
