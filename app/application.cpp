@@ -1,8 +1,5 @@
 #include "app/application.h"
 
-#include <iterator>
-#include <vector>
-
 #include "app/fade.h"
 #include "game/state.h"
 #include "platform/lettering.h"
@@ -22,44 +19,21 @@ const char* const LetterFiles[26] = {
     "gfx//font//Y.png", "gfx//font//Z.png"};
 
 const char* const LevelBackgroundFiles[10] = {
-    "gfx//background1.jpg", "gfx//background2.jpg", "gfx//background3.jpg", "gfx//background4.jpg",
-    "gfx//background5.jpg", "gfx//background6.jpg", "gfx//background7.jpg", "gfx//background8.jpg",
-    "gfx//background9.jpg", "gfx//background10.jpg"};
+    "gfx//background1.jpg", "gfx//background2.jpg", "gfx//background3.jpg",
+    "gfx//background4.jpg", "gfx//background5.jpg", "gfx//background6.jpg",
+    "gfx//background7.jpg", "gfx//background8.jpg", "gfx//background9.jpg",
+    "gfx//background10.jpg"};
 
-const char* const BlockFiles[8] = {"gfx//blocks//set1//red.png",    "gfx//blocks//set1//blue.png",
-                                   "gfx//blocks//set1//aqua.png",   "gfx//blocks//set1//yellow.png",
-                                   "gfx//blocks//set1//orange.png", "gfx//blocks//set1//pink.png",
-                                   "gfx//blocks//set1//green.png",  "gfx//blocks//set1//bomb.png"};
+const char* const BlockFiles[8] = {
+    "gfx//blocks//set1//red.png",    "gfx//blocks//set1//blue.png",
+    "gfx//blocks//set1//aqua.png",   "gfx//blocks//set1//yellow.png",
+    "gfx//blocks//set1//orange.png", "gfx//blocks//set1//pink.png",
+    "gfx//blocks//set1//green.png",  "gfx//blocks//set1//bomb.png"};
 
-const char* const DigitFiles[10] = {"gfx//font//0.png", "gfx//font//1.png", "gfx//font//2.png",
-                                    "gfx//font//3.png", "gfx//font//4.png", "gfx//font//5.png",
-                                    "gfx//font//6.png", "gfx//font//7.png", "gfx//font//8.png",
-                                    "gfx//font//9.png"};
-
-// The pictures of one sprite each, in the order they are loaded.
-const SpriteFile SingleSprites[] = {
-    {&Sprites.Hud, "gfx//HUD.dds"},
-    {&Sprites.Colon, "gfx//colon.png"},
-    {&Sprites.Start, "gfx//start.png"},
-    {&Sprites.Start2, "gfx//start2.png"},
-    {&Sprites.OptionsItem, "gfx//options.png"},
-    {&Sprites.OptionsItem2, "gfx//options2.png"},
-    {&Sprites.Exit, "gfx//exit.png"},
-    {&Sprites.Exit2, "gfx//exit2.png"},
-    {&Sprites.Volume, "gfx//volume.png"},
-    {&Sprites.Volume2, "gfx//volume2.png"},
-    {&Sprites.Bombs, "gfx//bombs.png"},
-    {&Sprites.Bombs2, "gfx//bombs2.png"},
-    {&Sprites.Shadow, "gfx//shadow.png"},
-    {&Sprites.Shadow2, "gfx//shadow2.png"},
-    {&Sprites.On, "gfx//on.png"},
-    {&Sprites.On2, "gfx//on2.png"},
-    {&Sprites.Off, "gfx//off.png"},
-    {&Sprites.Off2, "gfx//off2.png"},
-    {&Sprites.Preview, "gfx//preview.png"},
-    {&Sprites.Preview2, "gfx//preview2.png"},
-    {&Sprites.BonusHeading, "gfx//bonus.png"},
-};
+const char* const DigitFiles[10] = {
+    "gfx//font//0.png", "gfx//font//1.png", "gfx//font//2.png", "gfx//font//3.png",
+    "gfx//font//4.png", "gfx//font//5.png", "gfx//font//6.png", "gfx//font//7.png",
+    "gfx//font//8.png", "gfx//font//9.png"};
 
 void DrawLoadingFrame() {
     BeginFrame();
@@ -84,21 +58,36 @@ void InitialiseProgramState() {
 }
 
 void LoadTitleSprites() {
-    std::vector<SpriteFile> sprites{{&Sprites.TitleBackground, "gfx//titlebkg.png"}};
-    for (int i = 0; i < 26; ++i) sprites.push_back({&Sprites.Letters[i], LetterFiles[i]});
-    LoadSprites(sprites.data(), static_cast<int32_t>(sprites.size()));
+    Sprites.TitleBackground.Load("gfx//titlebkg.png");
+    for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterFiles[i]);
 }
 
 void LoadGameSprites() {
-    std::vector<SpriteFile> sprites;
-    for (int i = 0; i < 10; ++i) {
-        sprites.push_back({&Sprites.LevelBackgrounds[i], LevelBackgroundFiles[i]});
-    }
-    sprites.insert(sprites.end(), std::begin(SingleSprites), std::end(SingleSprites));
-    for (int i = 0; i < 8; ++i) sprites.push_back({&Sprites.Blocks[i], BlockFiles[i]});
-    sprites.push_back({&Sprites.ShadowBlock, "gfx//blocks//set1//shadow.png"});
-    for (int i = 0; i < 10; ++i) sprites.push_back({&Sprites.Digits[i], DigitFiles[i]});
-    LoadSprites(sprites.data(), static_cast<int32_t>(sprites.size()));
+    for (int i = 0; i < 10; ++i) Sprites.LevelBackgrounds[i].Load(LevelBackgroundFiles[i]);
+    Sprites.Hud.Load("gfx//HUD.dds");
+    Sprites.Colon.Load("gfx//colon.png");
+    Sprites.Start.Load("gfx//start.png");
+    Sprites.Start2.Load("gfx//start2.png");
+    Sprites.OptionsItem.Load("gfx//options.png");
+    Sprites.OptionsItem2.Load("gfx//options2.png");
+    Sprites.Exit.Load("gfx//exit.png");
+    Sprites.Exit2.Load("gfx//exit2.png");
+    Sprites.Volume.Load("gfx//volume.png");
+    Sprites.Volume2.Load("gfx//volume2.png");
+    Sprites.Bombs.Load("gfx//bombs.png");
+    Sprites.Bombs2.Load("gfx//bombs2.png");
+    Sprites.Shadow.Load("gfx//shadow.png");
+    Sprites.Shadow2.Load("gfx//shadow2.png");
+    Sprites.On.Load("gfx//on.png");
+    Sprites.On2.Load("gfx//on2.png");
+    Sprites.Off.Load("gfx//off.png");
+    Sprites.Off2.Load("gfx//off2.png");
+    Sprites.Preview.Load("gfx//preview.png");
+    Sprites.Preview2.Load("gfx//preview2.png");
+    Sprites.BonusHeading.Load("gfx//bonus.png");
+    for (int i = 0; i < 8; ++i) Sprites.Blocks[i].Load(BlockFiles[i]);
+    Sprites.ShadowBlock.Load("gfx//blocks//set1//shadow.png");
+    for (int i = 0; i < 10; ++i) Sprites.Digits[i].Load(DigitFiles[i]);
 }
 
 void FadeInLoadingScreen() {

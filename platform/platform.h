@@ -9,7 +9,7 @@ using TextureId = int32_t;  // 0: no texture
 using SampleId = int32_t;   // -1: no sample
 
 class Platform {
-  public:
+public:
     virtual ~Platform() = default;
 
     // Window and renderer. OpenDisplay makes the full-screen window and its renderer; false
@@ -18,16 +18,13 @@ class Platform {
     virtual void CloseDisplay() = 0;
     virtual void BeginFrame() = 0;  // clear to black
     virtual void EndFrame() = 0;    // present
-    // Says which pictures are about to be loaded, in their order, so that the platform may
-    // read and decode them ahead on other cores. Loading gives the same results without it.
-    virtual void PreparePictures(const char* const* files, int32_t count) = 0;
     // Loads a picture at its own size; opaque magenta becomes transparent. Returns 0 and
     // leaves width and height at 0 when the file cannot be used (after one stderr line).
     virtual TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) = 0;
     // Draws the whole texture unscaled with its top-left pixel at (x, y), the ARGB colour
     // multiplied into every texel, alpha-blended over what is there.
-    virtual void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
-                             uint32_t colour) = 0;
+    virtual void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
+                             int32_t height, uint32_t colour) = 0;
     virtual void ReleaseTexture(TextureId texture) = 0;
 
     // Takes at most one waiting window message off the queue and handles it.
@@ -42,8 +39,6 @@ class Platform {
 
     // Sound: fixed channels 0 to 31, volumes 0 to 255.
     virtual void OpenSound() = 0;
-    // As PreparePictures, for the sounds; only after OpenSound.
-    virtual void PrepareSamples(const char* const* files, int32_t count) = 0;
     virtual SampleId LoadSample(const char* file) = 0;
     virtual void PlaySound(int32_t channel, SampleId sample) = 0;
     virtual void StopSound(int32_t channel) = 0;

@@ -1,30 +1,15 @@
 #include "platform/renderer.h"
 
-#include <vector>
+bool CreateRenderer() { return CurrentPlatform().OpenDisplay("Zantorvix"); }
 
-bool CreateRenderer() {
-    return CurrentPlatform().OpenDisplay("Zantorvix");
-}
+void ReleaseRenderer() { CurrentPlatform().CloseDisplay(); }
 
-void ReleaseRenderer() {
-    CurrentPlatform().CloseDisplay();
-}
-
-void BeginFrame() {
-    CurrentPlatform().BeginFrame();
-}
+void BeginFrame() { CurrentPlatform().BeginFrame(); }
 
 void EndFrame() {
     Platform& platform = CurrentPlatform();
     platform.EndFrame();
     if (platform.WindowCloseRequested()) throw WindowClosed{};
-}
-
-void LoadSprites(const SpriteFile* sprites, int32_t count) {
-    std::vector<const char*> files;
-    for (int32_t i = 0; i < count; ++i) files.push_back(sprites[i].File);
-    CurrentPlatform().PreparePictures(files.data(), count);
-    for (int32_t i = 0; i < count; ++i) sprites[i].Target->Load(sprites[i].File);
 }
 
 void Sprite::Load(const char* name) {

@@ -12,18 +12,6 @@ void ReleaseRenderer();
 void BeginFrame();  // begin and clear to black
 void EndFrame();    // end and present; throws WindowClosed once the window was closed
 
-struct Sprite;
-
-// A sprite and the file it is loaded from.
-struct SpriteFile {
-    Sprite* Target;
-    const char* File;
-};
-
-// Loads each sprite from its file, in order; the platform may decode the later files on other
-// cores while the earlier ones are handed to the renderer.
-void LoadSprites(const SpriteFile* sprites, int32_t count);
-
 struct Sprite {
     const char* Name = nullptr;  // the file it came from (the caller's constant text)
     TextureId Texture = 0;

@@ -43,7 +43,6 @@ SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
 }
 
 SdlPlatform::~SdlPlatform() {
-    SamplesAhead.Stop();  // no decoder may still be running when the mixer closes
     if (MixerOpen) {
         Mix_HaltChannel(-1);
         for (Mix_Chunk* chunk : Samples) {
@@ -93,8 +92,8 @@ bool SdlPlatform::OpenDisplay(const char* title) {
     Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
                               desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
     if (Window == nullptr) {
-        Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
-                                  desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                  desktop.w, desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     if (Window == nullptr) return FailDisplay(SDL_GetError());
 
@@ -133,7 +132,6 @@ void SdlPlatform::SetWindowIcon() {
 }
 
 void SdlPlatform::CloseDisplay() {
-    PicturesAhead.Stop();
     for (SDL_Texture*& texture : Textures) {
         if (texture != nullptr) SDL_DestroyTexture(texture);
         texture = nullptr;
@@ -164,20 +162,6 @@ void SdlPlatform::EndFrame() {
     SDL_RenderPresent(Render);
 }
 
-void SdlPlatform::PreparePictures(const char* const* files, int32_t count) {
-    if (Render == nullptr) return;
-    std::vector<std::string> paths;
-    for (int32_t i = 0; i < count; ++i) paths.push_back(LinuxPath(files[i]));
-    PicturesAhead.Start(paths, &SdlPlatform::DecodePicture);
-}
-
-SdlPlatform::PreparedPicture SdlPlatform::DecodePicture(const std::string& path) {
-    PreparedPicture picture;
-    picture.Read = ReadPicture(path, picture.Image, picture.Error);
-    if (picture.Read) KeyOutMagenta(picture.Image.Pixels);
-    return picture;
-}
-
 TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* height) {
     *width = 0;
     *height = 0;
@@ -187,14 +171,14 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
                      path.c_str());
         return 0;
     }
-    PreparedPicture picture;
-    if (!PicturesAhead.Take(path, picture)) picture = DecodePicture(path);
-    if (!picture.Read) {
+    DecodedImage image;
+    std::string error;
+    if (!ReadPicture(path, image, error)) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
-                     picture.Error.c_str());
+                     error.c_str());
         return 0;
     }
-    const DecodedImage& image = picture.Image;
+    KeyOutMagenta(image.Pixels);
     SDL_Texture* texture = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888,
                                              SDL_TEXTUREACCESS_STATIC, image.Width, image.Height);
     if (texture == nullptr ||
@@ -324,41 +308,25 @@ void SdlPlatform::OpenSound() {
     Mix_MasterVolume(MixerVolume(MasterVolume));
 }
 
-void SdlPlatform::PrepareSamples(const char* const* files, int32_t count) {
-    if (!MixerOpen) return;
-    std::vector<std::string> paths;
-    for (int32_t i = 0; i < count; ++i) paths.push_back(LinuxPath(files[i]));
-    SamplesAhead.Start(paths, &SdlPlatform::DecodeSample);
-}
-
-SdlPlatform::PreparedSample SdlPlatform::DecodeSample(const std::string& path) {
-    PreparedSample sample;
-    // Opened first for a plain reason when the file is missing, not the decoder's guess.
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
-        sample.Error = std::strerror(errno);
-        return sample;
-    }
-    sample.Chunk.reset(Mix_LoadWAV(path.c_str()));
-    if (sample.Chunk == nullptr) sample.Error = Mix_GetError();
-    return sample;
-}
-
 SampleId SdlPlatform::LoadSample(const char* file) {
     const std::string path = LinuxPath(file);
     if (!MixerOpen) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: sound is not open\n", path.c_str());
         return -1;
     }
-    PreparedSample sample;
-    if (!SamplesAhead.Take(path, sample)) sample = DecodeSample(path);
-    if (sample.Chunk == nullptr) {
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+        std::fclose(probe);
+    } else {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
-                     sample.Error.c_str());
+                     std::strerror(errno));
         return -1;
     }
-    Samples.push_back(sample.Chunk.release());
+    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    if (chunk == nullptr) {
+        std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(), Mix_GetError());
+        return -1;
+    }
+    Samples.push_back(chunk);
     return static_cast<SampleId>(Samples.size() - 1);
 }
 

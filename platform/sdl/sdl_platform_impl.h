@@ -7,14 +7,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/dds.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
-#include "platform/sdl/sdl_prefetch.h"
 
 class SdlPlatform final : public Platform {
   public:
@@ -31,7 +28,6 @@ class SdlPlatform final : public Platform {
     void CloseDisplay() override;
     void BeginFrame() override;
     void EndFrame() override;
-    void PreparePictures(const char* const* files, int32_t count) override;
     TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override;
     void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
                      uint32_t colour) override;
@@ -44,7 +40,6 @@ class SdlPlatform final : public Platform {
     void PollKeyboard(uint8_t state[256]) override;
 
     void OpenSound() override;
-    void PrepareSamples(const char* const* files, int32_t count) override;
     SampleId LoadSample(const char* file) override;
     void PlaySound(int32_t channel, SampleId sample) override;
     void StopSound(int32_t channel) override;
@@ -65,22 +60,6 @@ class SdlPlatform final : public Platform {
     SDL_Renderer* Renderer() const { return Render; }
 
   private:
-    // A file read and decoded ahead of its load, or why it could not be.
-    struct PreparedPicture {
-        bool Read = false;
-        DecodedImage Image;
-        std::string Error;
-    };
-    struct ChunkFree {
-        void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
-    };
-    struct PreparedSample {
-        std::unique_ptr<Mix_Chunk, ChunkFree> Chunk;
-        std::string Error;
-    };
-    static PreparedPicture DecodePicture(const std::string& path);
-    static PreparedSample DecodeSample(const std::string& path);
-
     bool FailDisplay(const char* reason);
     void SetWindowIcon();
     void Notice(const SDL_Event& event);
@@ -95,13 +74,11 @@ class SdlPlatform final : public Platform {
     SDL_Renderer* Render = nullptr;
     SDL_Texture* Target = nullptr;  // every frame is composed here at 1024x768, then scaled
     std::vector<SDL_Texture*> Textures{nullptr};  // index = TextureId; 0 is no texture
-    Prefetch<PreparedPicture> PicturesAhead;
     bool Closed = false;
 
     bool AudioOpen = false;
     bool MixerOpen = false;
     std::vector<Mix_Chunk*> Samples;
-    Prefetch<PreparedSample> SamplesAhead;
     int32_t ChannelVolumes[ChannelCount];
     int32_t MasterVolume = 255;
 };

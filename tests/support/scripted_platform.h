@@ -37,14 +37,14 @@ enum class SoundOp { Play, Stop, Pause, Resume, SetVolume, SetMasterVolume };
 
 struct SoundCall {
     SoundOp Op;
-    int32_t Channel = -1;      // -1 for the master volume
-    std::string File;          // for Play: the sample's file, "" when it failed to load
-    int32_t Value = 0;         // for the volume calls
-    int32_t FramesBefore = 0;  // frames presented before the call
+    int32_t Channel = -1;        // -1 for the master volume
+    std::string File;            // for Play: the sample's file, "" when it failed to load
+    int32_t Value = 0;           // for the volume calls
+    int32_t FramesBefore = 0;    // frames presented before the call
 };
 
 class ScriptedPlatform : public Platform {
-  public:
+public:
     // --- What the test sets up ---------------------------------------------------------
     // Picture sizes by file name; anything not listed is 26 by 26.
     std::map<std::string, std::pair<int32_t, int32_t>> PictureSizes;
@@ -110,7 +110,6 @@ class ScriptedPlatform : public Platform {
     void CloseDisplay() override;
     void BeginFrame() override;
     void EndFrame() override;
-    void PreparePictures(const char* const*, int32_t) override {}
     TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override;
     void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
                      uint32_t colour) override;
@@ -120,7 +119,6 @@ class ScriptedPlatform : public Platform {
     void CreateKeyboard() override {}
     void PollKeyboard(uint8_t state[256]) override;
     void OpenSound() override {}
-    void PrepareSamples(const char* const*, int32_t) override {}
     SampleId LoadSample(const char* file) override;
     void PlaySound(int32_t channel, SampleId sample) override;
     void StopSound(int32_t channel) override;
@@ -134,7 +132,7 @@ class ScriptedPlatform : public Platform {
     int64_t Time() override { return CalendarStart + Now / 1000; }
     void Sleep(int32_t milliseconds) override;
 
-  private:
+private:
     std::vector<std::string> Textures{""};  // index = TextureId; 0 is no texture
     std::vector<std::string> Samples;       // index = SampleId
     Frame Pending;

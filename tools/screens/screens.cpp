@@ -58,9 +58,6 @@ class ScreenPlatform final : public Platform {
         if (OnFrame) OnFrame(Frames);
         ++Frames;
     }
-    void PreparePictures(const char* const* files, int32_t n) override {
-        Real.PreparePictures(files, n);
-    }
     TextureId LoadTexture(const char* file, int32_t* w, int32_t* h) override {
         return Real.LoadTexture(file, w, h);
     }
@@ -82,9 +79,6 @@ class ScreenPlatform final : public Platform {
         Keys.pop_front();
     }
     void OpenSound() override { Real.OpenSound(); }
-    void PrepareSamples(const char* const* files, int32_t n) override {
-        Real.PrepareSamples(files, n);
-    }
     SampleId LoadSample(const char* file) override { return Real.LoadSample(file); }
     void PlaySound(int32_t c, SampleId s) override { Real.PlaySound(c, s); }
     void StopSound(int32_t c) override { Real.StopSound(c); }
