@@ -12,18 +12,13 @@
 
 void GameTest::SetUp() {
     PreviousFolder = std::filesystem::current_path();
-    std::string pattern = (std::filesystem::temp_directory_path() / "zantorvix-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "zantorvix-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     Folder = pattern;
     std::filesystem::current_path(Folder);
 
-    SetPlatform(&Platform);
-    for (uint8_t& key : KeyState) key = 0;
-    InitialiseProgramState();
-    LoadTitleSprites();
-    LoadGameSprites();
-    CreateKeyboard();
-    LoadSoundBank();
+    StartOnPlatform(Platform);
     Platform.ClearRecords();
 }
 

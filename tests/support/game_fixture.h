@@ -11,7 +11,7 @@
 #include "support/scripted_platform.h"
 
 class GameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -23,6 +23,6 @@ protected:
     ScriptedPlatform Platform;
     std::filesystem::path Folder;
 
-private:
+  private:
     std::filesystem::path PreviousFolder;
 };

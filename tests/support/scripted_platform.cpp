@@ -2,6 +2,10 @@
 
 #include <stdexcept>
 
+#include "app/application.h"
+#include "platform/keyboard.h"
+#include "platform/sound.h"
+
 std::vector<DrawCall> Frame::Of(const std::string& file) const {
     std::vector<DrawCall> found;
     for (const DrawCall& draw : Draws) {
@@ -16,7 +20,9 @@ void ScriptedPlatform::Hold(std::initializer_list<uint8_t> keys, int polls) {
     for (int i = 0; i < polls; ++i) KeyQueue.push_back(state);
 }
 
-void ScriptedPlatform::Release(int polls) { Hold({}, polls); }
+void ScriptedPlatform::Release(int polls) {
+    Hold({}, polls);
+}
 
 void ScriptedPlatform::Tap(std::initializer_list<uint8_t> keys) {
     Hold(keys, 1);
@@ -42,7 +48,9 @@ bool ScriptedPlatform::OpenDisplay(const char*) {
     return HasDisplay;
 }
 
-void ScriptedPlatform::CloseDisplay() { DisplayOpen = false; }
+void ScriptedPlatform::CloseDisplay() {
+    DisplayOpen = false;
+}
 
 void ScriptedPlatform::BeginFrame() {
     if (InFrame) throw std::logic_error("BeginFrame inside a frame");
@@ -74,15 +82,17 @@ TextureId ScriptedPlatform::LoadTexture(const char* file, int32_t* width, int32_
 void ScriptedPlatform::DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
                                    int32_t height, uint32_t colour) {
     if (!InFrame) throw std::logic_error("draw outside a frame");
-    Pending.Draws.push_back(DrawCall{Textures.at(static_cast<size_t>(texture)), x, y, width,
-                                     height, colour});
+    Pending.Draws.push_back(
+        DrawCall{Textures.at(static_cast<size_t>(texture)), x, y, width, height, colour});
 }
 
 void ScriptedPlatform::ReleaseTexture(TextureId texture) {
     ReleasedPictures.push_back(Textures.at(static_cast<size_t>(texture)));
 }
 
-void ScriptedPlatform::TakeWindowMessage() { ++MessagesTaken; }
+void ScriptedPlatform::TakeWindowMessage() {
+    ++MessagesTaken;
+}
 
 bool ScriptedPlatform::WindowCloseRequested() {
     return CloseNow || Polls >= CloseAfterPolls ||
@@ -168,4 +178,14 @@ void ScriptedPlatform::SetMasterVolume(int32_t volume) {
 void ScriptedPlatform::Sleep(int32_t milliseconds) {
     Sleeps.push_back(milliseconds);
     Now += milliseconds;
+}
+
+void StartOnPlatform(Platform& platform) {
+    SetPlatform(&platform);
+    for (uint8_t& key : KeyState) key = 0;
+    InitialiseProgramState();
+    LoadTitleSprites();
+    LoadGameSprites();
+    CreateKeyboard();
+    LoadSoundBank();
 }

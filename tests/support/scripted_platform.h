@@ -37,14 +37,14 @@ enum class SoundOp { Play, Stop, Pause, Resume, SetVolume, SetMasterVolume };
 
 struct SoundCall {
     SoundOp Op;
-    int32_t Channel = -1;        // -1 for the master volume
-    std::string File;            // for Play: the sample's file, "" when it failed to load
-    int32_t Value = 0;           // for the volume calls
-    int32_t FramesBefore = 0;    // frames presented before the call
+    int32_t Channel = -1;      // -1 for the master volume
+    std::string File;          // for Play: the sample's file, "" when it failed to load
+    int32_t Value = 0;         // for the volume calls
+    int32_t FramesBefore = 0;  // frames presented before the call
 };
 
 class ScriptedPlatform : public Platform {
-public:
+  public:
     // --- What the test sets up ---------------------------------------------------------
     // Picture sizes by file name; anything not listed is 26 by 26.
     std::map<std::string, std::pair<int32_t, int32_t>> PictureSizes;
@@ -132,10 +132,14 @@ public:
     int64_t Time() override { return CalendarStart + Now / 1000; }
     void Sleep(int32_t milliseconds) override;
 
-private:
+  private:
     std::vector<std::string> Textures{""};  // index = TextureId; 0 is no texture
     std::vector<std::string> Samples;       // index = SampleId
     Frame Pending;
     bool InFrame = false;
     int64_t SampleLength(SampleId sample) const;
 };
+
+// Makes `platform` the game's and brings every record to where start-up leaves it: the
+// program's start values, every picture and sound loaded, the keyboard made, no key down.
+void StartOnPlatform(Platform& platform);

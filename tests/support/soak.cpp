@@ -362,13 +362,7 @@ bool DumpIsWellFormed(const std::string& dump) {
 SoakFigures RunSoak(int64_t games, uint32_t seed) {
     SoakFigures figures;
     SoakPlatform platform(figures, seed);
-    SetPlatform(&platform);
-    for (uint8_t& key : KeyState) key = 0;
-    InitialiseProgramState();
-    LoadTitleSprites();
-    LoadGameSprites();
-    CreateKeyboard();
-    LoadSoundBank();
+    StartOnPlatform(platform);
     std::remove("data.dat");
 
     for (int64_t game = 0; game < games; ++game) {

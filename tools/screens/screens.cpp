@@ -27,15 +27,16 @@
 #include "platform/sdl/sdl_platform_impl.h"
 #include "platform/sound.h"
 #include "platform/system.h"
+#include "tools/forwarding_platform.h"
 
 namespace {
 
 std::filesystem::path Output;
 
 // The SDL platform with the keyboard replaced by a script, and a hook on every presented frame.
-class ScreenPlatform final : public Platform {
+class ScreenPlatform final : public ForwardingPlatform {
   public:
-    explicit ScreenPlatform(SdlPlatform& real) : Real(real) {}
+    using ForwardingPlatform::ForwardingPlatform;
     std::deque<std::vector<uint8_t>> Keys;  // one entry per poll; then nothing is down
     std::function<void(int frame)> OnFrame;
     int Frames = 0;
@@ -50,22 +51,11 @@ class ScreenPlatform final : public Platform {
         for (int i = 0; i < polls; ++i) Keys.emplace_back(256, 0);
     }
 
-    bool OpenDisplay(const char* title) override { return Real.OpenDisplay(title); }
-    void CloseDisplay() override { Real.CloseDisplay(); }
-    void BeginFrame() override { Real.BeginFrame(); }
     void EndFrame() override {
-        Real.EndFrame();
+        Inner.EndFrame();
         if (OnFrame) OnFrame(Frames);
         ++Frames;
     }
-    TextureId LoadTexture(const char* file, int32_t* w, int32_t* h) override {
-        return Real.LoadTexture(file, w, h);
-    }
-    void DrawTexture(TextureId t, int32_t x, int32_t y, int32_t w, int32_t h,
-                     uint32_t colour) override {
-        Real.DrawTexture(t, x, y, w, h, colour);
-    }
-    void ReleaseTexture(TextureId t) override { Real.ReleaseTexture(t); }
     void TakeWindowMessage() override {}
     bool WindowCloseRequested() override { return false; }
     void CreateKeyboard() override {}
@@ -78,22 +68,7 @@ class ScreenPlatform final : public Platform {
         for (int i = 0; i < 256; ++i) state[i] = Keys.front()[static_cast<size_t>(i)];
         Keys.pop_front();
     }
-    void OpenSound() override { Real.OpenSound(); }
-    SampleId LoadSample(const char* file) override { return Real.LoadSample(file); }
-    void PlaySound(int32_t c, SampleId s) override { Real.PlaySound(c, s); }
-    void StopSound(int32_t c) override { Real.StopSound(c); }
-    bool IsPlaying(int32_t c) override { return Real.IsPlaying(c); }
-    void SetPaused(int32_t c, bool p) override { Real.SetPaused(c, p); }
-    void SetVolume(int32_t c, int32_t v) override { Real.SetVolume(c, v); }
-    int32_t GetVolume(int32_t c) override { return Real.GetVolume(c); }
-    void SetMasterVolume(int32_t v) override { Real.SetMasterVolume(v); }
-    int32_t GetMasterVolume() override { return Real.GetMasterVolume(); }
-    int64_t Clock() override { return Real.Clock(); }
-    int64_t Time() override { return Real.Time(); }
     void Sleep(int32_t) override {}  // nobody is watching: no need to wait
-
-  private:
-    SdlPlatform& Real;
 };
 
 SdlPlatform* Sdl = nullptr;

@@ -1,0 +1,43 @@
+// A platform that hands every call on to another one; the tools override what they watch or
+// replace.
+#pragma once
+
+#include "platform/platform.h"
+
+class ForwardingPlatform : public Platform {
+  public:
+    explicit ForwardingPlatform(Platform& inner) : Inner(inner) {}
+
+    bool OpenDisplay(const char* title) override { return Inner.OpenDisplay(title); }
+    void CloseDisplay() override { Inner.CloseDisplay(); }
+    void BeginFrame() override { Inner.BeginFrame(); }
+    void EndFrame() override { Inner.EndFrame(); }
+    TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override {
+        return Inner.LoadTexture(file, width, height);
+    }
+    void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                     uint32_t colour) override {
+        Inner.DrawTexture(texture, x, y, width, height, colour);
+    }
+    void ReleaseTexture(TextureId texture) override { Inner.ReleaseTexture(texture); }
+    void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
+    bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
+    void CreateKeyboard() override { Inner.CreateKeyboard(); }
+    void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
+    void OpenSound() override { Inner.OpenSound(); }
+    SampleId LoadSample(const char* file) override { return Inner.LoadSample(file); }
+    void PlaySound(int32_t channel, SampleId sample) override { Inner.PlaySound(channel, sample); }
+    void StopSound(int32_t channel) override { Inner.StopSound(channel); }
+    bool IsPlaying(int32_t channel) override { return Inner.IsPlaying(channel); }
+    void SetPaused(int32_t channel, bool paused) override { Inner.SetPaused(channel, paused); }
+    void SetVolume(int32_t channel, int32_t volume) override { Inner.SetVolume(channel, volume); }
+    int32_t GetVolume(int32_t channel) override { return Inner.GetVolume(channel); }
+    void SetMasterVolume(int32_t volume) override { Inner.SetMasterVolume(volume); }
+    int32_t GetMasterVolume() override { return Inner.GetMasterVolume(); }
+    int64_t Clock() override { return Inner.Clock(); }
+    int64_t Time() override { return Inner.Time(); }
+    void Sleep(int32_t milliseconds) override { Inner.Sleep(milliseconds); }
+
+  protected:
+    Platform& Inner;
+};
