@@ -33,6 +33,19 @@ struct XServer {
     Display* Connection = nullptr;
 
     XServer() {
+        // Xvfb now and then fails to come up on a busy machine; a second try costs little.
+        for (int attempt = 1;; ++attempt) {
+            try {
+                Start();
+                return;
+            } catch (const std::runtime_error&) {
+                Stop();
+                if (attempt == 3) throw;
+            }
+        }
+    }
+
+    void Start() {
         int pipeFds[2];
         if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
         Pid = fork();
@@ -64,12 +77,16 @@ struct XServer {
         if (Connection == nullptr) throw std::runtime_error("cannot connect to Xvfb " + Name);
     }
 
-    ~XServer() {
+    ~XServer() { Stop(); }
+
+    void Stop() {
         if (Connection) XCloseDisplay(Connection);
+        Connection = nullptr;
         if (Pid > 0) {
             kill(Pid, SIGTERM);
             waitpid(Pid, nullptr, 0);
         }
+        Pid = -1;
     }
 };
 
