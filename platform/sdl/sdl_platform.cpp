@@ -87,14 +87,8 @@ bool SdlPlatform::OpenDisplay(const char* title) {
         desktop.w = ScreenWidth;
         desktop.h = ScreenHeight;
     }
-    // Made for OpenGL from the start: otherwise the OpenGL renderer throws the window away and
-    // makes it again, a flash on the desktop and a second wait for full screen.
     Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
-                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
-    if (Window == nullptr) {
-        Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  desktop.w, desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    }
+                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (Window == nullptr) return FailDisplay(SDL_GetError());
 
     Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
