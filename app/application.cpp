@@ -1,10 +1,10 @@
 #include "app/application.h"
 
-#include "app/fade.h"
+#include "game/fade.h"
+#include "game/lettering.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/lettering.h"
 #include "platform/renderer.h"
-#include "platform/sound.h"
 #include "platform/system.h"
 
 namespace {
@@ -19,21 +19,19 @@ const char* const LetterFiles[26] = {
     "gfx//font//Y.png", "gfx//font//Z.png"};
 
 const char* const LevelBackgroundFiles[10] = {
-    "gfx//background1.jpg", "gfx//background2.jpg", "gfx//background3.jpg",
-    "gfx//background4.jpg", "gfx//background5.jpg", "gfx//background6.jpg",
-    "gfx//background7.jpg", "gfx//background8.jpg", "gfx//background9.jpg",
-    "gfx//background10.jpg"};
+    "gfx//background1.jpg", "gfx//background2.jpg", "gfx//background3.jpg", "gfx//background4.jpg",
+    "gfx//background5.jpg", "gfx//background6.jpg", "gfx//background7.jpg", "gfx//background8.jpg",
+    "gfx//background9.jpg", "gfx//background10.jpg"};
 
-const char* const BlockFiles[8] = {
-    "gfx//blocks//set1//red.png",    "gfx//blocks//set1//blue.png",
-    "gfx//blocks//set1//aqua.png",   "gfx//blocks//set1//yellow.png",
-    "gfx//blocks//set1//orange.png", "gfx//blocks//set1//pink.png",
-    "gfx//blocks//set1//green.png",  "gfx//blocks//set1//bomb.png"};
+const char* const BlockFiles[8] = {"gfx//blocks//set1//red.png",    "gfx//blocks//set1//blue.png",
+                                   "gfx//blocks//set1//aqua.png",   "gfx//blocks//set1//yellow.png",
+                                   "gfx//blocks//set1//orange.png", "gfx//blocks//set1//pink.png",
+                                   "gfx//blocks//set1//green.png",  "gfx//blocks//set1//bomb.png"};
 
-const char* const DigitFiles[10] = {
-    "gfx//font//0.png", "gfx//font//1.png", "gfx//font//2.png", "gfx//font//3.png",
-    "gfx//font//4.png", "gfx//font//5.png", "gfx//font//6.png", "gfx//font//7.png",
-    "gfx//font//8.png", "gfx//font//9.png"};
+const char* const DigitFiles[10] = {"gfx//font//0.png", "gfx//font//1.png", "gfx//font//2.png",
+                                    "gfx//font//3.png", "gfx//font//4.png", "gfx//font//5.png",
+                                    "gfx//font//6.png", "gfx//font//7.png", "gfx//font//8.png",
+                                    "gfx//font//9.png"};
 
 void DrawLoadingFrame() {
     BeginFrame();
@@ -42,19 +40,25 @@ void DrawLoadingFrame() {
     EndFrame();
 }
 
+// A fresh game record with the first two pieces dealt and the clocks started; the pieces come
+// from the generator as it stands.
+void StartGameRecord() {
+    GameState = GameStateRecord{};
+    GameState.CurrentPiece = Rand() % 19;
+    GameState.NextPiece = Rand() % 19;
+    GameState.NextTickTime = Clock() + 10;
+    GameState.NextSecondTime = Clock() + 1000;
+}
+
 }  // namespace
 
 void InitialiseProgramState() {
-    GameState = GameStateRecord{};
     Options = OptionsRecord{};
     HighScoreTable = HighScoreTableRecord{};
     FadeLevel = OpaqueWhite;
     QuitRequested = 0;
     Srand(1);  // the generator's state before anything seeds it
-    GameState.CurrentPiece = Rand() % 19;
-    GameState.NextPiece = Rand() % 19;
-    GameState.NextTickTime = Clock() + 10;
-    GameState.NextSecondTime = Clock() + 1000;
+    StartGameRecord();
 }
 
 void LoadTitleSprites() {
@@ -112,41 +116,23 @@ void ResetBoard() {
     for (auto& column : GameState.Board) {
         for (CellColour& cell : column) cell = 0;
     }
-    GameState.BoardTop = 59;
-    GameState.BoardBottom = 709;
-    GameState.BoardLeft = 317;
-    GameState.BoardRight = 707;
+    GameState.BoardTop = Well.Top;
+    GameState.BoardBottom = Well.Bottom;
+    GameState.BoardLeft = Well.Left;
+    GameState.BoardRight = Well.Right;
     Srand(static_cast<uint32_t>(Time()));
 }
 
 void ResetGame() {
+    // The only field the reset leaves alone: the next game sets it when its fade-in ends.
+    const int64_t gameStartTime = GameState.GameStartTime;
     ResetBoard();
-    GameStateRecord& g = GameState;
-    g.CurrentPiece = Rand() % 19;
-    g.NextPiece = Rand() % 19;
-    g.MenuCursor = 0;
-    g.PieceX = 499;
-    g.PieceY = 59;
-    g.PieceColumn = 7;
-    g.PieceRow = 0;
-    g.ShadowX = g.ShadowY = g.ShadowColumn = g.ShadowRow = 0;
+    StartGameRecord();
+    GameState.GameStartTime = gameStartTime;
+    // The shadow comes back on for every game, whatever the options screen said, as it always
+    // has; the options file keeps the player's choice for the next start.
     Options.Shadow = true;
-    g.LandedFlush = 1;
     QuitRequested = 0;
-    g.GravityStepCount = g.SoftDropCount = g.CarelessLandingCount = 0.0f;
-    g.PieceCount = 1.0f;
-    g.RotationCount = 0.0f;
-    g.SpeedyEarned = g.CarefulEarned = g.EfficientEarned = true;
-    g.Level = 1;
-    g.GravityPeriod = 20.0f;
-    g.GravityCountdown = 20;
-    g.Score = g.LevelLines = g.LinesCleared = 0;
-    g.ToppedOut = 0;
-    g.ElapsedSeconds = g.ClockSeconds = g.ClockMinutes = 0;
-    g.NextTickTime = Clock() + 10;
-    g.NextSecondTime = Clock() + 1000;
-    g.FrameCount = g.FramesPerSecond = 0;
-    g.RightRepeat = g.LeftRepeat = g.RotateRepeat = g.SoftDropRepeat = g.HardDropRepeat = 0;
 }
 
 void ReleaseSprites() {

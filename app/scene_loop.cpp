@@ -1,13 +1,14 @@
 // The scene loop and the program's run from start-up to shutdown.
 #include "app/application.h"
+#include "frontend/high_scores.h"
 #include "frontend/options.h"
 #include "frontend/score_screen.h"
 #include "frontend/title_menu.h"
 #include "game/play_scene.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
 #include "platform/renderer.h"
-#include "platform/sound.h"
 
 void RunSceneLoop() {
     for (;;) {

@@ -1,6 +1,9 @@
 #include "frontend/high_scores.h"
 
-#include "frontend/score_screen.h"
+#include <algorithm>
+#include <limits>
+
+#include "game/lettering.h"
 
 namespace {
 
@@ -73,4 +76,31 @@ void LoadHighScoreTable() {
 
 void SaveHighScoreTable() {
     ReplaceDataFile(HighScoreFileName, WriteHighScoreTable(HighScoreTable));
+}
+
+void InsertHighScore(const std::string& name, int32_t score) {
+    if (score <= HighScoreTable.back().Score) return;  // not good enough for the table
+    size_t place = 0;
+    for (size_t i = HighScoreTable.size() - 1; i-- > 0;) {
+        if (HighScoreTable[i].Score >= score) {
+            place = i + 1;
+            break;
+        }
+    }
+    for (size_t i = HighScoreTable.size() - 1; i > place; --i) {
+        HighScoreTable[i] = std::move(HighScoreTable[i - 1]);
+    }
+    HighScoreTable[place] = HighScoreEntry{name, score};
+}
+
+void DrawHighScoreTable(uint32_t colour) {
+    for (int32_t i = 0; i < static_cast<int32_t>(HighScoreTable.size()); ++i) {
+        const HighScoreEntry& entry = HighScoreTable[static_cast<size_t>(i)];
+        const int32_t y = 570 + 40 * i;
+        // DrawWord stops at the screen's edge, so a damaged file's endless name costs little.
+        const size_t length =
+            std::min<size_t>(entry.Name.size(), std::numeric_limits<int32_t>::max());
+        DrawWord(entry.Name, 330, y, Sprites.Letters, static_cast<int32_t>(length), colour);
+        DrawNumber(entry.Score, 600, y, Sprites.Digits, true, colour);
+    }
 }

@@ -1,5 +1,5 @@
-// The high-score table's file "scores.dat": ten items, each entry's name and then its score,
-// one item a line, no line end after the last.
+// The high-score table: its places, its drawing on the menus, and its file "scores.dat": ten items,
+// each entry's name and then its score, one item a line, no line end after the last.
 //
 // A name is one word in the file. So that typed names with blanks and empty names come back
 // exactly as typed, each blank of a name is written as a vertical tab and an empty name as a
@@ -7,6 +7,7 @@
 // one-word names is written and read plainly.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,18 @@
 #include "game/state.h"
 
 inline constexpr const char* HighScoreFileName = "scores.dat";
+
+// Puts a new entry into HighScoreTable below every entry with the same or a higher score,
+// moving the ones below it down and dropping the last.
+void InsertHighScore(const std::string& name, int32_t score);
+// The five names and scores, as the title menu and the options screen show them.
+void DrawHighScoreTable(uint32_t colour);
+
+// Reads "scores.dat" into HighScoreTable; a missing file leaves the defaults without a word.
+void LoadHighScoreTable();
+// Writes HighScoreTable to "scores.dat", replacing the old file only once the new one is
+// complete.
+void SaveHighScoreTable();
 
 std::string WriteHighScoreTable(const HighScoreTableRecord& table);
 // Reads the ten items in order from any text. Reading stops at the first item that is missing

@@ -1,10 +1,11 @@
 #include "frontend/options.h"
 
-#include "frontend/title_menu.h"
+#include "frontend/high_scores.h"
+#include "frontend/menu.h"
+#include "game/lettering.h"
+#include "game/sound_bank.h"
 #include "platform/keyboard.h"
-#include "platform/lettering.h"
 #include "platform/renderer.h"
-#include "platform/sound.h"
 #include "platform/system.h"
 
 namespace {
@@ -26,7 +27,6 @@ const OptionsRow Rows[4] = {
 
 constexpr int32_t VolumeRow = 1;
 constexpr int32_t RowCount = 4;
-constexpr int32_t MenuRepeatFrames = 10;
 
 void DrawOptionsFrame(int32_t cursor, int32_t volume) {
     BeginFrame();
@@ -104,30 +104,18 @@ void SaveOptions() {
 void RunOptionsScreen() {
     int32_t cursor = VolumeRow;
     int32_t volume = GetMasterVolume();
-    int32_t& upRepeat = GameState.RotateRepeat;
-    int32_t& downRepeat = GameState.SoftDropRepeat;
     for (;;) {
         TakeWindowMessage();
         PollKeyboard();
         if (KeyState[DIK_ESCAPE]) {
             // Acted on at release, so that the title menu never sees this Escape and quits.
-            do PollKeyboard();
-            while (KeyState[DIK_ESCAPE]);
+            WaitForKeysUp({DIK_ESCAPE});
             // The file gets the volume the screen showed, which is what the player heard.
             Options.Volume = volume;
             SaveOptions();
             return;
         }
-        if (KeyState[DIK_DOWN] && downRepeat == 0) {
-            PlaySound(ChannelGameMusic, SoundBank[SoundLine]);
-            if (++cursor > RowCount) cursor = 1;
-            downRepeat = MenuRepeatFrames;
-        }
-        if (KeyState[DIK_UP] && upRepeat == 0) {
-            PlaySound(ChannelGameMusic, SoundBank[SoundLine]);
-            if (--cursor < 1) cursor = RowCount;
-            upRepeat = MenuRepeatFrames;
-        }
+        StepMenuCursor(cursor, VolumeRow, RowCount);
         const bool right = KeyState[DIK_RIGHT] != 0;
         const bool left = KeyState[DIK_LEFT] != 0;
         if (right && cursor == VolumeRow && volume < 255) {
@@ -142,12 +130,10 @@ void RunOptionsScreen() {
                 setting = !setting;
             }
             DrawOptionsFrame(cursor, volume);
-            do PollKeyboard();
-            while (KeyState[DIK_LEFT] || KeyState[DIK_RIGHT]);
+            WaitForKeysUp({DIK_LEFT, DIK_RIGHT});
         }
         DrawOptionsFrame(cursor, volume);
-        if (upRepeat > 0) --upRepeat;
-        if (downRepeat > 0) --downRepeat;
+        CountDownMenuRepeat();
         Sleep(1);
     }
 }

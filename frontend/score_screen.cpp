@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/fade.h"
-#include "game/board.h"
-#include "game/play_scene.h"
+#include "frontend/high_scores.h"
+#include "game/fade.h"
+#include "game/lettering.h"
+#include "game/play_frame.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
-#include "platform/lettering.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 
@@ -100,11 +100,6 @@ void DrawList(const Tally& tally, const std::string* name, uint32_t colour) {
     EndFrame();
 }
 
-void WaitForRelease(uint8_t key) {
-    do PollKeyboard();
-    while (KeyState[key]);
-}
-
 // The keys that type a character, in the order they are tested: A to Z, then Space.
 constexpr int32_t TypingKeyCount = 27;
 uint8_t TypingKey(int32_t i) {
@@ -120,33 +115,18 @@ void TakeNameKeys(std::string& name) {
     if (name.size() < MaxNameLength) {
         for (int32_t i = 0; i < TypingKeyCount; ++i) {
             if (!KeyState[TypingKey(i)]) continue;
-            WaitForRelease(TypingKey(i));
+            WaitForKeysUp({TypingKey(i)});
             name += TypedCharacter(i);
             break;
         }
     }
     if (KeyState[DIK_BACK] && !name.empty()) {
-        WaitForRelease(DIK_BACK);
+        WaitForKeysUp({DIK_BACK});
         name.pop_back();
     }
 }
 
 }  // namespace
-
-void InsertHighScore(const std::string& name, int32_t score) {
-    if (score <= HighScoreTable.back().Score) return;  // not good enough for the table
-    size_t place = 0;
-    for (size_t i = HighScoreTable.size() - 1; i-- > 0;) {
-        if (HighScoreTable[i].Score >= score) {
-            place = i + 1;
-            break;
-        }
-    }
-    for (size_t i = HighScoreTable.size() - 1; i > place; --i) {
-        HighScoreTable[i] = std::move(HighScoreTable[i - 1]);
-    }
-    HighScoreTable[place] = HighScoreEntry{name, score};
-}
 
 void RunScoreScreen() {
     const Tally tally = WorkOutTally();
@@ -171,8 +151,7 @@ void RunScoreScreen() {
         if (KeyState[DIK_ESCAPE] || KeyState[DIK_RETURN]) break;
         Sleep(1);
     }
-    do PollKeyboard();
-    while (KeyState[DIK_ESCAPE] || KeyState[DIK_RETURN]);
+    WaitForKeysUp({DIK_ESCAPE, DIK_RETURN});
 
     for (;;) {
         DrawList(tally, entered ? &name : nullptr, FadeLevel);

@@ -1,15 +1,14 @@
 #include "frontend/title_menu.h"
 
-#include <algorithm>
-#include <limits>
-
-#include "app/fade.h"
+#include "frontend/high_scores.h"
+#include "frontend/menu.h"
 #include "frontend/options.h"
+#include "game/fade.h"
+#include "game/lettering.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
-#include "platform/lettering.h"
 #include "platform/renderer.h"
-#include "platform/sound.h"
 #include "platform/system.h"
 
 namespace {
@@ -36,7 +35,6 @@ const ItemPicture ItemPictures[3][3] = {
 
 enum MenuItem : int32_t { MenuStart = 0, MenuOptions = 1, MenuExit = 2, MenuItemCount = 3 };
 
-constexpr int32_t MenuRepeatFrames = 10;
 constexpr int32_t TitleMusicVolume = 192;
 
 void DrawTitleFrame() {
@@ -54,18 +52,6 @@ void DrawTitleFrame() {
 
 }  // namespace
 
-void DrawHighScoreTable(uint32_t colour) {
-    for (int32_t i = 0; i < static_cast<int32_t>(HighScoreTable.size()); ++i) {
-        const HighScoreEntry& entry = HighScoreTable[static_cast<size_t>(i)];
-        const int32_t y = 570 + 40 * i;
-        // DrawWord stops at the screen's edge, so a damaged file's endless name costs little.
-        const size_t length =
-            std::min<size_t>(entry.Name.size(), std::numeric_limits<int32_t>::max());
-        DrawWord(entry.Name, 330, y, Sprites.Letters, static_cast<int32_t>(length), colour);
-        DrawNumber(entry.Score, 600, y, Sprites.Digits, true, colour);
-    }
-}
-
 void RunTitleMenu() {
     FadeLevel = TransparentWhite;
     SetMasterVolume(Options.Volume);
@@ -73,8 +59,6 @@ void RunTitleMenu() {
     SetVolume(ChannelTitleMusic, TitleMusicVolume);
 
     int32_t& cursor = GameState.MenuCursor;
-    int32_t& upRepeat = GameState.RotateRepeat;
-    int32_t& downRepeat = GameState.SoftDropRepeat;
     for (;;) {
         TakeWindowMessage();
         PollKeyboard();
@@ -82,19 +66,9 @@ void RunTitleMenu() {
             QuitRequested = 1;
             return;
         }
-        if (KeyState[DIK_UP] && upRepeat == 0) {
-            PlaySound(ChannelGameMusic, SoundBank[SoundLine]);
-            if (--cursor < 0) cursor = MenuItemCount - 1;
-            upRepeat = MenuRepeatFrames;
-        }
-        if (KeyState[DIK_DOWN] && downRepeat == 0) {
-            PlaySound(ChannelGameMusic, SoundBank[SoundLine]);
-            if (++cursor >= MenuItemCount) cursor = 0;
-            downRepeat = MenuRepeatFrames;
-        }
+        StepMenuCursor(cursor, MenuStart, MenuItemCount - 1);
         if (KeyState[DIK_RETURN]) {
-            do PollKeyboard();
-            while (KeyState[DIK_RETURN]);
+            WaitForKeysUp({DIK_RETURN});
             if (cursor == MenuStart) break;
             if (cursor == MenuExit) {
                 QuitRequested = 1;
@@ -104,8 +78,7 @@ void RunTitleMenu() {
         }
         DrawTitleFrame();
         FadeInStep();
-        if (upRepeat > 0) --upRepeat;
-        if (downRepeat > 0) --downRepeat;
+        CountDownMenuRepeat();
         Sleep(1);
     }
 

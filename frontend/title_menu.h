@@ -1,7 +1,6 @@
-// The title menu and the high-score table drawn on it.
+// The title menu: start a game, set the options, or leave.
 #pragma once
 
 #include <cstdint>
 
 void RunTitleMenu();
-void DrawHighScoreTable(uint32_t colour);

@@ -1,4 +1,4 @@
-// The well: its cells on the screen and the shadow of the falling piece.
+// The well's cells: which lie inside it and which are empty.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,3 @@ bool IsOnBoard(int32_t column, int32_t row);
 // True for an empty cell of the well. Nothing outside the well is ever read: a cell there
 // counts as taken, so no piece can move into it.
 bool IsCellEmpty(int32_t column, int32_t row);
-
-// Every filled cell with its block image, then the shadow when the Shadow option is on.
-void DrawBoard(uint32_t colour);
-// The falling piece drawn with the shadow image where it would land.
-void DrawShadow(uint32_t colour);

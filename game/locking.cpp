@@ -7,7 +7,7 @@
 #include "game/board.h"
 #include "game/movement.h"
 #include "game/pieces.h"
-#include "platform/sound.h"
+#include "game/sound_bank.h"
 #include "platform/system.h"
 
 namespace {
@@ -161,8 +161,8 @@ void DealNextPiece() {
     // The first draw is made whether or not bombs are on, so a seed deals the same shapes.
     const bool bomb = Rand() % 10 == 0;
     g.NextPiece = bomb && Options.Bombs ? BombPiece : SpawnOrientations[Rand() % 7];
-    g.PieceX = 499;
-    g.PieceY = 59;
+    g.PieceX = SpawnPoint.X;
+    g.PieceY = SpawnPoint.Y;
     UpdatePieceCell();
 }
 

@@ -1,7 +1,7 @@
 #include "game/movement.h"
 
 #include "game/board.h"
-#include "platform/sound.h"
+#include "game/sound_bank.h"
 
 namespace {
 

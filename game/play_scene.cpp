@@ -1,15 +1,15 @@
 #include "game/play_scene.h"
 
-#include "app/fade.h"
 #include "game/board.h"
+#include "game/fade.h"
 #include "game/locking.h"
 #include "game/movement.h"
 #include "game/pieces.h"
+#include "game/play_frame.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
-#include "platform/lettering.h"
 #include "platform/renderer.h"
-#include "platform/sound.h"
 #include "platform/system.h"
 
 namespace {
@@ -27,39 +27,8 @@ constexpr int32_t FastSidewaysRepeatTicks = 6;  // from FastSidewaysLevel on
 constexpr int32_t FastSidewaysLevel = 7;
 constexpr int32_t SoftDropRepeatTicks = 2;
 
-struct Position {
-    int32_t X;
-    int32_t Y;
-};
-
-// Where the preview draws each code, so that every shape sits centred in the HUD's box.
-constexpr Position PreviewPositions[PieceCodeCount] = {
-    {760, 615}, {750, 625}, {750, 625}, {750, 625},  // 0 to 3
-    {760, 615}, {750, 625}, {750, 625}, {750, 625},  // 4 to 7
-    {750, 625}, {750, 625}, {750, 625}, {750, 625},  // 8 to 11
-    {745, 620}, {750, 625}, {750, 625}, {750, 625},  // 12 to 15
-    {770, 598}, {750, 625}, {759, 625}, {760, 635},  // 16 to 19
-};
-
 bool IsDown(uint8_t key) {
     return KeyState[key] != 0;
-}
-
-void WaitForRelease(uint8_t key) {
-    while (IsDown(key)) PollKeyboard();
-}
-
-void DrawFallingPiece(uint32_t colour) {
-    const GameStateRecord& g = GameState;
-    DrawPiece(g.CurrentPiece, g.PieceX, g.PieceY, PieceSprite(g.CurrentPiece), colour);
-}
-
-void DrawPlayFrame(uint32_t colour, uint32_t pieceColour) {
-    BeginFrame();
-    DrawHud(colour);
-    DrawBoard(colour);
-    DrawFallingPiece(pieceColour);
-    EndFrame();
 }
 
 // The title music left playing by the menu dies away over the first frames of play.
@@ -102,11 +71,11 @@ bool RunFrames() {
         TakeWindowMessage();
         PollKeyboard();
         if (IsDown(DIK_ESCAPE)) {
-            WaitForRelease(DIK_ESCAPE);
+            WaitForKeysUp({DIK_ESCAPE});
             return true;
         }
         if (IsDown(DIK_RETURN)) {
-            WaitForRelease(DIK_RETURN);
+            WaitForKeysUp({DIK_RETURN});
             PauseGame();
         }
         if (IsDown(DIK_UP) && g.RotateRepeat == 0) {
@@ -177,7 +146,7 @@ void PauseGame() {
     for (;;) {
         PollKeyboard();
         if (IsDown(DIK_RETURN)) {
-            WaitForRelease(DIK_RETURN);
+            WaitForKeysUp({DIK_RETURN});
             break;
         }
         Sleep(1);
@@ -226,23 +195,4 @@ void CyclePiece() {
         }
     }
     Sleep(CycleWait);
-}
-
-void DrawHud(uint32_t colour) {
-    const GameStateRecord& g = GameState;
-    const int32_t level = g.Level < 1 ? 1 : (g.Level > 10 ? 10 : g.Level);
-    Sprites.LevelBackgrounds[level - 1].Draw(0, 0, colour);
-    Sprites.Hud.Draw(0, 0, colour);
-    if (Options.Preview) {
-        const Position& at = PreviewPositions[g.NextPiece];
-        DrawPiece(g.NextPiece, at.X, at.Y, PieceSprite(g.NextPiece), colour);
-    }
-    DrawWord("lines", 190, 465, Sprites.Letters, 5, colour);
-    DrawWord("score", 723, 465, Sprites.Letters, 5, colour);
-    DrawWord("time", 200, 597, Sprites.Letters, 4, colour);
-    DrawNumber(g.Score, 735, 520, Sprites.Digits, true, colour);
-    DrawNumber(g.LinesCleared, 191, 520, Sprites.Digits, true, colour);
-    DrawNumber(g.Level, -96, 70, Sprites.Digits, false, colour);
-    DrawNumber(g.FramesPerSecond, -60, 0, Sprites.Digits, false, colour);
-    DrawClock(195, 645, colour);
 }

@@ -4,9 +4,6 @@
 #include <cstdint>
 
 void RunPlayScene();
-// The level's backdrop, the frame, the preview, the words, the numbers and the clock, all with
-// the given tint. The score screen shows it behind its tally.
-void DrawHud(uint32_t colour);
 
 // Holds the game, showing only the HUD, until Enter is pressed and let go again.
 void PauseGame();

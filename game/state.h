@@ -7,32 +7,32 @@
 #include <cstdint>
 #include <string>
 
+#include "game/layout.h"
 #include "platform/renderer.h"
-
-inline constexpr int32_t BoardColumns = 15;
-inline constexpr int32_t BoardRows = 25;
-inline constexpr int32_t CellSize = 26;
 
 // A board cell: 0 empty, 1 red, 2 blue, 3 aqua, 4 yellow, 5 orange, 6 pink, 7 green, 8 bomb.
 using CellColour = int32_t;
 // A piece in one orientation, 0 to 18; 19 is the one-cell bomb.
 using PieceCode = int32_t;
 
+// The counters and the gravity period stay single precision, as they have always been: the
+// score screen works its bonus ratios out from them, and another type could move a ratio
+// across its edge.
 struct GameStateRecord {
     // The well, indexed [column][row]; column 0 on the left, row 0 at the top.
     CellColour Board[BoardColumns][BoardRows] = {};
-    int32_t BoardTop = 59;
-    int32_t BoardBottom = 709;
-    int32_t BoardLeft = 317;
-    int32_t BoardRight = 707;
+    int32_t BoardTop = Well.Top;
+    int32_t BoardBottom = Well.Bottom;
+    int32_t BoardLeft = Well.Left;
+    int32_t BoardRight = Well.Right;
 
     // The falling piece, its anchor in pixels and in cells, and the shadow's working fields.
     PieceCode CurrentPiece = 0;
     PieceCode NextPiece = 0;
-    int32_t PieceX = 499;
-    int32_t PieceY = 59;
-    int32_t PieceColumn = 7;
-    int32_t PieceRow = 0;
+    int32_t PieceX = SpawnPoint.X;
+    int32_t PieceY = SpawnPoint.Y;
+    int32_t PieceColumn = (SpawnPoint.X - Well.Left) / CellSize;
+    int32_t PieceRow = (SpawnPoint.Y - Well.Top) / CellSize;
     int32_t ShadowX = 0;
     int32_t ShadowY = 0;
     int32_t ShadowColumn = 0;

@@ -8,10 +8,21 @@ const uint8_t LetterKeys[26] = {DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G,
 
 uint8_t KeyState[256] = {};
 
-void CreateKeyboard() { CurrentPlatform().CreateKeyboard(); }
+void CreateKeyboard() {
+    CurrentPlatform().CreateKeyboard();
+}
 
 void PollKeyboard() {
     Platform& platform = CurrentPlatform();
     platform.PollKeyboard(KeyState);
     if (platform.WindowCloseRequested()) throw WindowClosed{};
+}
+
+void WaitForKeysUp(std::initializer_list<uint8_t> keys) {
+    for (;;) {
+        bool down = false;
+        for (uint8_t key : keys) down = down || KeyState[key] != 0;
+        if (!down) return;
+        PollKeyboard();
+    }
 }

@@ -3,22 +3,51 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 enum KeyCode : uint8_t {
     DIK_ESCAPE = 0x01,
-    DIK_1 = 0x02, DIK_2 = 0x03, DIK_3 = 0x04, DIK_4 = 0x05, DIK_5 = 0x06,
-    DIK_6 = 0x07, DIK_7 = 0x08, DIK_8 = 0x09, DIK_9 = 0x0A, DIK_0 = 0x0B,
+    DIK_1 = 0x02,
+    DIK_2 = 0x03,
+    DIK_3 = 0x04,
+    DIK_4 = 0x05,
+    DIK_5 = 0x06,
+    DIK_6 = 0x07,
+    DIK_7 = 0x08,
+    DIK_8 = 0x09,
+    DIK_9 = 0x0A,
+    DIK_0 = 0x0B,
     DIK_BACK = 0x0E,
     DIK_TAB = 0x0F,
-    DIK_Q = 0x10, DIK_W = 0x11, DIK_E = 0x12, DIK_R = 0x13, DIK_T = 0x14,
-    DIK_Y = 0x15, DIK_U = 0x16, DIK_I = 0x17, DIK_O = 0x18, DIK_P = 0x19,
+    DIK_Q = 0x10,
+    DIK_W = 0x11,
+    DIK_E = 0x12,
+    DIK_R = 0x13,
+    DIK_T = 0x14,
+    DIK_Y = 0x15,
+    DIK_U = 0x16,
+    DIK_I = 0x17,
+    DIK_O = 0x18,
+    DIK_P = 0x19,
     DIK_RETURN = 0x1C,
     DIK_LCONTROL = 0x1D,
-    DIK_A = 0x1E, DIK_S = 0x1F, DIK_D = 0x20, DIK_F = 0x21, DIK_G = 0x22,
-    DIK_H = 0x23, DIK_J = 0x24, DIK_K = 0x25, DIK_L = 0x26,
+    DIK_A = 0x1E,
+    DIK_S = 0x1F,
+    DIK_D = 0x20,
+    DIK_F = 0x21,
+    DIK_G = 0x22,
+    DIK_H = 0x23,
+    DIK_J = 0x24,
+    DIK_K = 0x25,
+    DIK_L = 0x26,
     DIK_LSHIFT = 0x2A,
-    DIK_Z = 0x2C, DIK_X = 0x2D, DIK_C = 0x2E, DIK_V = 0x2F, DIK_B = 0x30,
-    DIK_N = 0x31, DIK_M = 0x32,
+    DIK_Z = 0x2C,
+    DIK_X = 0x2D,
+    DIK_C = 0x2E,
+    DIK_V = 0x2F,
+    DIK_B = 0x30,
+    DIK_N = 0x31,
+    DIK_M = 0x32,
     DIK_RSHIFT = 0x36,
     DIK_LMENU = 0x38,
     DIK_SPACE = 0x39,
@@ -41,3 +70,6 @@ void CreateKeyboard();
 // Refreshes KeyState. Throws WindowClosed once the window was closed, so that every loop
 // waiting for a key ends at once.
 void PollKeyboard();
+// Polls until every one of the keys is up: how a press is made to act once, however long the
+// key is held.
+void WaitForKeysUp(std::initializer_list<uint8_t> keys);

@@ -5,11 +5,15 @@
 
 #include <cstdint>
 
+// The display the game draws on, in logical pixels; the window scales it to fit.
+inline constexpr int32_t ScreenWidth = 1024;
+inline constexpr int32_t ScreenHeight = 768;
+
 using TextureId = int32_t;  // 0: no texture
 using SampleId = int32_t;   // -1: no sample
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Window and renderer. OpenDisplay makes the full-screen window and its renderer; false
@@ -23,8 +27,8 @@ public:
     virtual TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) = 0;
     // Draws the whole texture unscaled with its top-left pixel at (x, y), the ARGB colour
     // multiplied into every texel, alpha-blended over what is there.
-    virtual void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
-                             int32_t height, uint32_t colour) = 0;
+    virtual void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                             uint32_t colour) = 0;
     virtual void ReleaseTexture(TextureId texture) = 0;
 
     // Takes at most one waiting window message off the queue and handles it.

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "app/application.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/renderer.h"
 #include "platform/sdl/sdl_platform_impl.h"
-#include "platform/sound.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "app/application.h"
+#include "game/sound_bank.h"
 #include "platform/platform.h"
-#include "platform/sound.h"
 #include "support/scripted_platform.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "game/movement.h"
 #include "game/pieces.h"
+#include "game/play_frame.h"
 #include "game/state.h"
 #include "platform/renderer.h"
 #include "support/game_fixture.h"

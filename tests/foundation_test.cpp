@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
-#include "app/fade.h"
+#include "game/fade.h"
+#include "game/lettering.h"
 #include "game/state.h"
-#include "platform/lettering.h"
 #include "platform/system.h"
 #include "support/game_fixture.h"
 
@@ -123,8 +123,8 @@ TEST_F(FoundationTest, WordsAdvanceByLetterAndStopAtLineFeedsAndTheScreenEdge) {
 
     BeginFrame();
     DrawWord("Ab\ncd", 100, 0, Sprites.Letters, 5, OpaqueWhite);  // lower case draws the same
-    DrawWord("xyz", 200, 0, Sprites.Letters, 2, OpaqueWhite);      // a count cuts the text
-    DrawWord("q", 300, 0, Sprites.Letters, 4, OpaqueWhite);        // extra places are blank
+    DrawWord("xyz", 200, 0, Sprites.Letters, 2, OpaqueWhite);     // a count cuts the text
+    DrawWord("q", 300, 0, Sprites.Letters, 4, OpaqueWhite);       // extra places are blank
     EndFrame();
     const Frame& frame = Platform.LastFrame();
     ASSERT_EQ(frame.Draws.size(), 5u);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/fuzz/fuzz_checks.h"
+#include "support/fuzz_checks.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "game/pieces.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/sound.h"
 #include "support/game_fixture.h"
 #include "support/playfield.h"
 

@@ -151,7 +151,7 @@ class SdlPlatformTest : public ::testing::Test {
     }
 
     uint32_t At(const std::vector<uint32_t>& frame, int x, int y) const {
-        return frame[static_cast<size_t>(y) * SdlPlatform::ScreenWidth + static_cast<size_t>(x)] |
+        return frame[static_cast<size_t>(y) * ScreenWidth + static_cast<size_t>(x)] |
                0xFF000000;  // the composed frame is opaque; its alpha byte is not shown
     }
 

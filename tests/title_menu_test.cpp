@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
+#include "frontend/high_scores.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
 #include "support/game_fixture.h"

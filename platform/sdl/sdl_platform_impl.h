@@ -15,8 +15,6 @@
 
 class SdlPlatform final : public Platform {
   public:
-    static constexpr int32_t ScreenWidth = 1024;
-    static constexpr int32_t ScreenHeight = 768;
     static constexpr int32_t ChannelCount = 32;
 
     explicit SdlPlatform(const SdlPlatformOptions& options = {});

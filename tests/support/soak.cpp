@@ -11,9 +11,9 @@
 #include "frontend/score_screen.h"
 #include "game/pieces.h"
 #include "game/play_scene.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/keyboard.h"
-#include "platform/sound.h"
 #include "support/scripted_platform.h"
 
 namespace {

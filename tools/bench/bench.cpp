@@ -25,16 +25,17 @@
 #include "game/locking.h"
 #include "game/movement.h"
 #include "game/pieces.h"
+#include "game/play_frame.h"
 #include "game/play_scene.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
+#include "platform/forwarding_platform.h"
 #include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_platform_impl.h"
-#include "platform/sound.h"
 #include "platform/system.h"
-#include "tools/forwarding_platform.h"
 
 namespace {
 
@@ -131,14 +132,9 @@ void SetUpHeaviestFrame() {
     Options.Preview = true;
 }
 
-// The game's own play frame, as the play scene draws it.
+// The game's own play frame, drawn by the play scene's own function.
 void DrawGameFrame() {
-    BeginFrame();
-    DrawHud(OpaqueWhite);
-    DrawBoard(OpaqueWhite);
-    DrawPiece(GameState.CurrentPiece, GameState.PieceX, GameState.PieceY,
-              PieceSprite(GameState.CurrentPiece), OpaqueWhite);
-    EndFrame();
+    DrawPlayFrame(OpaqueWhite, OpaqueWhite);
 }
 
 // The same texture copies made straight through SDL: own textures from the same files in the
@@ -161,7 +157,7 @@ class PlainLoop {
             Textures[id] = texture;
         }
         Target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                                   SdlPlatform::ScreenWidth, SdlPlatform::ScreenHeight);
+                                   ScreenWidth, ScreenHeight);
         SDL_SetTextureBlendMode(Target, SDL_BLENDMODE_NONE);
         SDL_SetTextureScaleMode(Target, SDL_ScaleModeLinear);
         // Looked up once, as a loop written for speed would.

@@ -20,14 +20,15 @@
 #include "frontend/title_menu.h"
 #include "game/board.h"
 #include "game/pieces.h"
+#include "game/play_frame.h"
 #include "game/play_scene.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
+#include "platform/forwarding_platform.h"
 #include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/sdl/sdl_platform_impl.h"
-#include "platform/sound.h"
 #include "platform/system.h"
-#include "tools/forwarding_platform.h"
 
 namespace {
 
@@ -95,15 +96,6 @@ void FillStack(int fromRow) {
     }
 }
 
-void DrawPlayFrame() {
-    BeginFrame();
-    DrawHud(OpaqueWhite);
-    DrawBoard(OpaqueWhite);
-    DrawPiece(GameState.CurrentPiece, GameState.PieceX, GameState.PieceY,
-              PieceSprite(GameState.CurrentPiece), OpaqueWhite);
-    EndFrame();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,7 +157,7 @@ int main(int argc, char** argv) {
     GameState.LinesCleared = 7;
     GameState.ClockSeconds = 42;
     GameState.FramesPerSecond = 60;
-    DrawPlayFrame();
+    DrawPlayFrame(OpaqueWhite, OpaqueWhite);
     Save("4-play-level-1");
 
     ResetGame();
@@ -180,7 +172,7 @@ int main(int argc, char** argv) {
     GameState.ClockMinutes = 12;
     GameState.ClockSeconds = 7;
     GameState.FramesPerSecond = 60;
-    DrawPlayFrame();
+    DrawPlayFrame(OpaqueWhite, OpaqueWhite);
     Save("5-play-level-9");
 
     // The pause shows the frame without the board.

@@ -1,4 +1,4 @@
-#include "app/fade.h"
+#include "game/fade.h"
 
 #include "game/state.h"
 

@@ -1,4 +1,4 @@
-#include "platform/lettering.h"
+#include "game/lettering.h"
 
 #include <cstdlib>
 

@@ -7,9 +7,6 @@
 
 #include "platform/renderer.h"
 
-inline constexpr int32_t ScreenWidth = 1024;
-inline constexpr int32_t ScreenHeight = 768;
-
 // Lays out count character places from (x, y): letters advance 25 pixels ("I" 12), any other
 // character draws nothing and advances 25; a line feed ends the word.
 void DrawWord(std::string_view text, int32_t x, int32_t y, const Sprite* letters, int32_t count,
