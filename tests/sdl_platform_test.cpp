@@ -211,7 +211,7 @@ TEST(KeyTableTest, LettersDigitsAndTheGamesKeysHaveTheirDirectInputCodes) {
     }
     // SDL orders the digits 1..9, 0 just as DirectInput does.
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(DirectInputCodeOf(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + i)), DIK_1 + i);
+        EXPECT_EQ(DirectInputCodeOf(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + i)), 0x02 + i);
     }
     const std::pair<SDL_Scancode, uint8_t> gameKeys[] = {
         {SDL_SCANCODE_ESCAPE, 0x01},  {SDL_SCANCODE_BACKSPACE, 0x0E}, {SDL_SCANCODE_TAB, 0x0F},
