@@ -62,6 +62,7 @@ class SdlPlatform final : public Platform {
     void SetWindowIcon();
     void Notice(const SDL_Event& event);
     bool OpenMixer(std::string& reason);
+    void CloseSound();
     static bool ValidChannel(int32_t channel) { return channel >= 0 && channel < ChannelCount; }
 
     SdlPlatformOptions Options;
