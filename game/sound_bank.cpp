@@ -14,6 +14,7 @@ void LoadSoundBank() {
     platform.OpenSound();
     for (int32_t slot = 0; slot < SoundSlotCount; ++slot) {
         SoundBank[slot] = platform.LoadSample(SoundFiles[slot]);
+        ThrowIfWindowClosed();
     }
     platform.SetVolume(ChannelTitleMusic, 200);
     platform.SetVolume(ChannelGameMusic, 200);

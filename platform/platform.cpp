@@ -7,7 +7,9 @@ namespace {
 Platform* ActivePlatform = nullptr;
 }
 
-void SetPlatform(Platform* platform) { ActivePlatform = platform; }
+void SetPlatform(Platform* platform) {
+    ActivePlatform = platform;
+}
 
 Platform& CurrentPlatform() {
     if (ActivePlatform == nullptr) {
@@ -15,4 +17,8 @@ Platform& CurrentPlatform() {
         std::abort();
     }
     return *ActivePlatform;
+}
+
+void ThrowIfWindowClosed() {
+    if (CurrentPlatform().WindowCloseRequested()) throw WindowClosed{};
 }

@@ -21,7 +21,7 @@ class Platform {
     virtual bool OpenDisplay(const char* title) = 0;
     virtual void CloseDisplay() = 0;
     virtual void BeginFrame() = 0;  // clear to black
-    virtual void EndFrame() = 0;    // present
+    virtual void EndFrame() = 0;    // present, then wait for the frame's turn (60 a second)
     // Loads a picture at its own size; opaque magenta becomes transparent. Returns 0 and
     // leaves width and height at 0 when the file cannot be used (after one stderr line).
     virtual TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) = 0;
@@ -54,7 +54,7 @@ class Platform {
     virtual int32_t GetMasterVolume() = 0;
 
     // Time: milliseconds of wall time since the program started, calendar seconds, and a
-    // sleep in milliseconds.
+    // sleep in milliseconds (which ends early when the window is closed).
     virtual int64_t Clock() = 0;
     virtual int64_t Time() = 0;
     virtual void Sleep(int32_t milliseconds) = 0;
@@ -64,6 +64,8 @@ class Platform {
 void SetPlatform(Platform* platform);
 Platform& CurrentPlatform();
 
-// Thrown out of the polling and presenting operations once the window has been closed, so
-// that every scene and every wait-for-key loop ends at once; the program entry catches it.
+// Thrown out of the polling, presenting, sleeping and loading operations once the window has
+// been closed, so that every scene, fade, pause and wait-for-key loop ends at once; the program
+// entry catches it.
 struct WindowClosed {};
+void ThrowIfWindowClosed();

@@ -1,10 +1,16 @@
 #include "platform/renderer.h"
 
-bool CreateRenderer() { return CurrentPlatform().OpenDisplay("Zantorvix"); }
+bool CreateRenderer() {
+    return CurrentPlatform().OpenDisplay("Zantorvix");
+}
 
-void ReleaseRenderer() { CurrentPlatform().CloseDisplay(); }
+void ReleaseRenderer() {
+    CurrentPlatform().CloseDisplay();
+}
 
-void BeginFrame() { CurrentPlatform().BeginFrame(); }
+void BeginFrame() {
+    CurrentPlatform().BeginFrame();
+}
 
 void EndFrame() {
     Platform& platform = CurrentPlatform();
@@ -17,6 +23,7 @@ void Sprite::Load(const char* name) {
     Width = 0;
     Height = 0;
     Texture = CurrentPlatform().LoadTexture(name, &Width, &Height);
+    ThrowIfWindowClosed();  // a close during loading ends the program at once
 }
 
 void Sprite::Draw(int32_t x, int32_t y, uint32_t colour) const {

@@ -19,6 +19,7 @@ struct Sprite {
     int32_t Height = 0;
 
     // A missing or unreadable picture leaves an empty sprite (size 0) that draws nothing.
+    // Throws WindowClosed once the window was closed.
     void Load(const char* name);
     void Draw(int32_t x, int32_t y, uint32_t colour) const;
     void Release();

@@ -6,6 +6,7 @@
 
 int64_t Clock();  // milliseconds of wall time since the program started (not CPU time)
 int64_t Time();   // calendar time in whole seconds
+// Throws WindowClosed once the window was closed, during the sleep or before it.
 void Sleep(int32_t milliseconds);
 // Takes at most one waiting window message and handles it; throws WindowClosed once the
 // window was closed.

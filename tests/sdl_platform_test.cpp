@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/keyboard.h"
@@ -105,6 +107,11 @@ void WriteWav(const std::string& path, int milliseconds) {
     put(samples * 2, 4);
     for (uint32_t i = 0; i < samples; ++i) put((i / 50) % 2 ? 0x2000 : 0xE000, 2);
     std::ofstream(path, std::ios::binary) << wav;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -325,6 +332,62 @@ TEST_F(SdlPlatformTest, FullScreenPictureCoversTheFrameExactlyAndTheNextFrameSta
     EXPECT_EQ(lit, 0);
 }
 
+// The frames as the game draws them (a backdrop and a frame picture over the whole screen, then
+// small pictures), composed once picture by picture and once with the cached layer and the
+// unchanged frames kept: the same pixels every time.
+TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
+    std::vector<uint32_t> backdrop(1024 * 768), frame(1024 * 768);
+    for (size_t i = 0; i < backdrop.size(); ++i) {
+        const uint32_t x = static_cast<uint32_t>(i % 1024), y = static_cast<uint32_t>(i / 1024);
+        backdrop[i] = 0xFF000000u | (x & 0xFF) << 16 | (y & 0xFF) << 8 | ((x + y) & 0xFF);
+        // The frame picture: opaque edges, a clear well, a half-see-through panel.
+        const bool well = x >= 300 && x < 700 && y >= 50 && y < 710;
+        const bool panel = x >= 750 && y >= 400;
+        frame[i] = well ? Magenta : panel ? 0x80306090u : 0xFF202830u;
+    }
+    WritePng("gfx/backdrop.png", 1024, 768, backdrop);
+    WritePng("gfx/frame.png", 1024, 768, frame);
+    WritePng("gfx/block.png", 26, 26, std::vector<uint32_t>(26 * 26, 0xC0E04010));
+    auto compose = [](SdlPlatform& sdl) {
+        std::vector<std::vector<uint32_t>> shown;
+        int32_t w, h;
+        const TextureId back = sdl.LoadTexture("gfx//backdrop.png", &w, &h);
+        const TextureId over = sdl.LoadTexture("gfx//frame.png", &w, &h);
+        const TextureId block = sdl.LoadTexture("gfx//block.png", &w, &h);
+        const uint32_t tints[] = {0x00FFFFFF, 0x80FFFFFF, 0xFFFFFFFF,
+                                  0xFFFFFFFF, 0xFFFFFFFF, 0xFF808080};
+        for (int i = 0; i < 6; ++i) {
+            sdl.BeginFrame();
+            sdl.DrawTexture(back, 0, 0, 1024, 768, tints[i]);
+            sdl.DrawTexture(over, 0, 0, 1024, 768, tints[i]);
+            // The falling block moves on the fifth frame only.
+            sdl.DrawTexture(block, 317, i == 4 ? 85 : 59, 26, 26, White);
+            sdl.DrawTexture(block, 760, 420, 26, 26, tints[i]);
+            sdl.EndFrame();
+            shown.push_back(sdl.ReadFrame());
+        }
+        return shown;
+    };
+    SdlPlatform plain(SdlPlatformOptions{.VSync = false, .PaceFrames = false, .DrawLess = false});
+    if (!plain.OpenDisplay("Zantorvix test")) GTEST_SKIP() << SDL_GetError();
+    const std::vector<std::vector<uint32_t>> expected = compose(plain);
+    plain.CloseDisplay();
+    SdlPlatform less(SdlPlatformOptions{.VSync = false, .PaceFrames = false});
+    ASSERT_TRUE(less.OpenDisplay("Zantorvix test"));
+    const std::vector<std::vector<uint32_t>> actual = compose(less);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(actual[i].size(), expected[i].size());
+        size_t differing = 0;
+        for (size_t p = 0; p < expected[i].size(); ++p) {
+            differing += (actual[i][p] | 0xFF000000u) != (expected[i][p] | 0xFF000000u);
+        }
+        EXPECT_EQ(differing, 0u) << "frame " << i;
+    }
+    EXPECT_NE(expected[3], expected[4]);  // the moved block shows
+    EXPECT_NE(expected[0], expected[1]);  // and so does the fade
+}
+
 TEST_F(SdlPlatformTest, LoadsJpegAndDdsAndKeysMagentaInEvery) {
     OPEN_DISPLAY_OR_SKIP();
     {
@@ -489,6 +552,70 @@ TEST_F(SdlPlatformTest, KeyboardPollsKeepTheEventQueueFromFillingUp) {
     EXPECT_TRUE(Sdl->WindowCloseRequested());
 }
 
+TEST_F(SdlPlatformTest, AKeyTappedBetweenTwoPollsReadsDownAtTheNextPollOnce) {
+    OPEN_DISPLAY_OR_SKIP();
+    uint8_t keys[256];
+    SDL_Event down{};
+    down.type = SDL_KEYDOWN;
+    down.key.keysym.scancode = SDL_SCANCODE_SPACE;
+    SDL_Event up = down;
+    up.type = SDL_KEYUP;
+    ASSERT_EQ(SDL_PushEvent(&down), 1);
+    ASSERT_EQ(SDL_PushEvent(&up), 1);
+    Sdl->BeginFrame();  // a frame's events are taken as it ends, without losing the tap
+    Sdl->EndFrame();
+    Sdl->PollKeyboard(keys);
+    EXPECT_NE(keys[DIK_SPACE], 0);
+    EXPECT_EQ(std::count(std::begin(keys), std::end(keys), 0), 255);
+    Sdl->PollKeyboard(keys);
+    EXPECT_EQ(keys[DIK_SPACE], 0);
+
+    // A key held as the window loses the focus is not read afterwards.
+    ASSERT_EQ(SDL_PushEvent(&down), 1);
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    ASSERT_EQ(SDL_PushEvent(&focus), 1);
+    Sdl->PollKeyboard(keys);
+    EXPECT_EQ(keys[DIK_SPACE], 0);
+}
+
+TEST_F(SdlPlatformTest, ACloseIsAnsweredDuringFramesSleepsAndLoading) {
+    OPEN_DISPLAY_OR_SKIP();
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    Sdl->BeginFrame();
+    Sdl->EndFrame();  // a fade frame takes no messages and polls no keys
+    EXPECT_TRUE(Sdl->WindowCloseRequested());
+
+    Sdl.reset();
+    Sdl = std::make_unique<SdlPlatform>();
+    OPEN_DISPLAY_OR_SKIP();
+    WritePng("gfx/one.png", 1, 1, {Red});
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    int32_t width = 0, height = 0;
+    Sdl->LoadTexture("gfx//one.png", &width, &height);
+    EXPECT_TRUE(Sdl->WindowCloseRequested());
+
+    // A long sleep ends soon after the close arrives.
+    Sdl.reset();
+    Sdl = std::make_unique<SdlPlatform>();
+    OPEN_DISPLAY_OR_SKIP();
+    std::thread closer([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        SDL_Event event{};
+        event.type = SDL_QUIT;
+        SDL_PushEvent(&event);
+    });
+    const int64_t before = Sdl->Clock();
+    Sdl->Sleep(5000);
+    const int64_t slept = Sdl->Clock() - before;
+    closer.join();
+    EXPECT_TRUE(Sdl->WindowCloseRequested());
+    EXPECT_LT(slept, 1000);
+}
+
 class SdlSoundTest : public SdlPlatformTest {
   protected:
     void SetUp() override {
@@ -577,10 +704,85 @@ TEST_F(SdlSoundTest, VolumesAreClampedAndRoundTripExactly) {
 
     Sdl->SetMasterVolume(1000);
     EXPECT_EQ(Sdl->GetMasterVolume(), 255);
-    EXPECT_EQ(Mix_MasterVolume(-1), MIX_MAX_VOLUME);
     Sdl->SetMasterVolume(-20);
     EXPECT_EQ(Sdl->GetMasterVolume(), 0);
-    EXPECT_EQ(Mix_MasterVolume(-1), 0);
+    EXPECT_EQ(Mix_Volume(2, -1), 0);  // master 0 silences every channel
+}
+
+// Master and channel volumes meet in each channel's own mixer volume, rounded up: master 1 under
+// the title tune's 192 was silent when the mixer multiplied its own master in and rounded down.
+TEST_F(SdlSoundTest, EveryVolumeAboveZeroStaysAudibleUnderEveryMasterAboveZero) {
+    Sdl->OpenSound();
+    for (int32_t master : {1, 2, 100, 255}) {
+        Sdl->SetMasterVolume(master);
+        for (int32_t volume : {1, 97, 192, 200, 255}) {
+            Sdl->SetVolume(3, volume);
+            const int mixer = Mix_Volume(3, -1) * Mix_MasterVolume(-1) / MIX_MAX_VOLUME;
+            EXPECT_GE(mixer, 1) << "master " << master << ", channel " << volume;
+            EXPECT_LE(mixer, (master * volume * MIX_MAX_VOLUME + 65024) / 65025);
+        }
+    }
+    Sdl->SetMasterVolume(255);
+    Sdl->SetVolume(3, 255);
+    EXPECT_EQ(Mix_Volume(3, -1), MIX_MAX_VOLUME);
+    Sdl->SetVolume(3, 0);
+    EXPECT_EQ(Mix_Volume(3, -1), 0);
+}
+
+// What the mixer sends to the (silent) device, read after every mix.
+struct MixedOutput {
+    std::atomic<int> Peak{0};
+    static void Listen(void* self, Uint8* stream, int length) {
+        auto* out = static_cast<MixedOutput*>(self);
+        const auto* samples = reinterpret_cast<const int16_t*>(stream);
+        int peak = out->Peak.load();
+        for (int i = 0; i < length / 2; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+        out->Peak.store(peak);
+    }
+};
+
+// The tunes are decoded as they play, two at once when the title tune dies away under the game's;
+// at master volume 1 they are quiet but heard; a tune falls silent at its end.
+TEST_F(SdlSoundTest, TunesStreamSideBySideAudibleAtTheLowestVolumeAndEnd) {
+    const std::filesystem::path tunes = std::filesystem::path(ZANTORVIX_RUN_DIR) / "sfx";
+    std::filesystem::copy_file(tunes / "bgm3.mp3", "sfx/bgm3.mp3");
+    std::filesystem::copy_file(tunes / "bgm.mp3", "sfx/bgm.mp3");
+    {  // the first 40 KB of a tune: a second or two of it
+        const std::string whole = ReadWholeFile("sfx/bgm.mp3");
+        WriteText("sfx/short.mp3", whole.substr(0, 40000));
+    }
+    Sdl->OpenSound();
+    const SampleId title = Sdl->LoadSample("sfx\\bgm3.mp3");
+    const SampleId game = Sdl->LoadSample("sfx\\bgm.mp3");
+    const SampleId shortTune = Sdl->LoadSample("sfx\\short.mp3");
+    ASSERT_GE(title, 0);
+    ASSERT_GE(game, 0);
+    ASSERT_GE(shortTune, 0);
+    MixedOutput output;
+    Mix_SetPostMix(MixedOutput::Listen, &output);
+
+    Sdl->SetMasterVolume(1);
+    Sdl->PlaySound(0, title);
+    Sdl->SetVolume(0, 192);
+    Sdl->Sleep(300);
+    EXPECT_GT(output.Peak.load(), 0) << "the title tune is silent at master volume 1";
+    Sdl->PlaySound(1, game);
+    EXPECT_TRUE(Sdl->IsPlaying(0));
+    EXPECT_TRUE(Sdl->IsPlaying(1));
+    Sdl->SetPaused(1, true);
+    Sdl->Sleep(100);
+    EXPECT_TRUE(Sdl->IsPlaying(1));
+    Sdl->SetPaused(1, false);
+    Sdl->StopSound(0);
+    EXPECT_FALSE(Sdl->IsPlaying(0));
+    EXPECT_TRUE(Sdl->IsPlaying(1));
+
+    Sdl->PlaySound(1, shortTune);  // in place of the game tune
+    EXPECT_TRUE(Sdl->IsPlaying(1));
+    EXPECT_TRUE(FallsSilent(1, 8000)) << "a short tune never ended";
+    Sdl->PlaySound(1, shortTune);  // and it starts again from its beginning
+    EXPECT_TRUE(Sdl->IsPlaying(1));
+    Mix_SetPostMix(nullptr, nullptr);
 }
 
 TEST_F(SdlSoundTest, ChannelsOutsideZeroToThirtyOneAreRefused) {

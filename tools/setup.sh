@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
     build-essential cmake pkg-config
-    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
+    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libmpg123-dev libx11-dev libxdamage-dev
     libgtest-dev
     libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth xdotool imagemagick x11-utils

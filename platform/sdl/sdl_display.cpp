@@ -1,5 +1,5 @@
 // The SDL platform's window and renderer: the full-screen window, the 1024x768 composing
-// target, the pictures and the frames.
+// target, the pictures, and the frames with their pace.
 #include <SDL_image.h>
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 
 #include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sdl/sdl_renderer_choice.h"
 
 namespace {
 
@@ -38,26 +39,20 @@ bool SdlPlatform::OpenDisplay(const char* title) {
         return FailDisplay("no X11 or Wayland display is available");
     }
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    if (!CreateWindowAndRenderer(title)) return FailDisplay(SDL_GetError());
 
-    // Made at the desktop's own size: without a window manager (a bare X server) the
-    // full-screen request is not carried out, and the window would stay 1024x768 while SDL
-    // draws for the whole desktop.
-    SDL_DisplayMode desktop{};
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
-        desktop.w = ScreenWidth;
-        desktop.h = ScreenHeight;
-    }
-    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
-                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (Window == nullptr) return FailDisplay(SDL_GetError());
-
-    Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-    if (Render == nullptr) {
-        Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
-    }
-    if (Render == nullptr) return FailDisplay(SDL_GetError());
-    // Where the driver cannot wait for the refresh itself, SDL paces the presents instead.
-    SDL_RenderSetVSync(Render, Options.VSync ? 1 : 0);
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(Render, &info);
+    KeepsScreen = std::strcmp(info.name, "software") == 0;
+    // Only a renderer that draws through OpenGL can wait for the refresh; SDL would otherwise
+    // imitate the wait with whole-millisecond sleeps, which the frame clock does better.
+    VSyncOn = Options.VSync && NamesOpenGl(info.name) && SDL_GL_SetSwapInterval(1) == 0 &&
+              SDL_GL_GetSwapInterval() != 0;
+    if (!VSyncOn && NamesOpenGl(info.name)) SDL_GL_SetSwapInterval(0);
+    SDL_DisplayMode mode{};
+    const bool sixtyHertz = SDL_GetWindowDisplayMode(Window, &mode) == 0 &&
+                            mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
+    Pacing = FrameClock(VSyncOn && sixtyHertz);
     SDL_RenderSetLogicalSize(Render, ScreenWidth, ScreenHeight);
 
     Target = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
@@ -69,6 +64,61 @@ bool SdlPlatform::OpenDisplay(const char* title) {
     SDL_ShowCursor(SDL_DISABLE);
     SetWindowIcon();
     return true;
+}
+
+bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
+    // Made at the desktop's own size: without a window manager (a bare X server) the
+    // full-screen request is not carried out, and the window would stay 1024x768 while SDL
+    // draws for the whole desktop.
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
+        desktop.w = ScreenWidth;
+        desktop.h = ScreenHeight;
+    }
+    const WindowSystemFacts facts = LookAtWindowSystem();
+    const char* named = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const bool rendererNamed = named != nullptr && *named != '\0';
+    // The window is made for OpenGL at once where OpenGL may be used, so that SDL never has to
+    // make it a second time; where OpenGL can only draw in software it is not loaded at all.
+    bool forOpenGl = rendererNamed ? NamesOpenGl(named) : facts.DirectRendering;
+
+    Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP;
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    if (facts.X11 && !facts.WindowManager) {
+        flags = SDL_WINDOW_BORDERLESS;
+        x = 0;
+        y = 0;
+    }
+    Window = SDL_CreateWindow(title, x, y, desktop.w, desktop.h,
+                              flags | (forOpenGl ? SDL_WINDOW_OPENGL : 0));
+    if (Window == nullptr && forOpenGl) {
+        forOpenGl = false;
+        Window = SDL_CreateWindow(title, x, y, desktop.w, desktop.h, flags);
+    }
+    if (Window == nullptr) return false;
+
+    SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
+    const Uint32 target = SDL_RENDERER_TARGETTEXTURE;
+    if (rendererNamed) {
+        Render = SDL_CreateRenderer(Window, -1, target);
+    } else if (forOpenGl && !OpenGlIsSoftware(Window)) {
+        // A real graphics card draws the frame for next to nothing.
+        Render =
+            SDL_CreateRenderer(Window, RendererIndex("opengl"), SDL_RENDERER_ACCELERATED | target);
+        if (Render == nullptr) {
+            Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | target);
+        }
+    }
+    if (Render == nullptr) {
+        // OpenGL in software draws the same picture at many times the cost of SDL's own
+        // software renderer, which writes straight into the window's shared memory. (Without
+        // this hint SDL would test OpenGL once more with a hidden window of its own.)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        Render =
+            SDL_CreateRenderer(Window, RendererIndex("software"), SDL_RENDERER_SOFTWARE | target);
+    }
+    if (Render == nullptr) Render = SDL_CreateRenderer(Window, -1, target);
+    return Render != nullptr;
 }
 
 void SdlPlatform::SetWindowIcon() {
@@ -90,6 +140,9 @@ void SdlPlatform::CloseDisplay() {
         if (texture != nullptr) SDL_DestroyTexture(texture);
         texture = nullptr;
     }
+    if (Layer != nullptr) SDL_DestroyTexture(Layer);
+    Layer = nullptr;
+    LayerTextures.clear();
     if (Target != nullptr) SDL_DestroyTexture(Target);
     Target = nullptr;
     if (Render != nullptr) SDL_DestroyRenderer(Render);
@@ -98,27 +151,104 @@ void SdlPlatform::CloseDisplay() {
     Window = nullptr;
     if (VideoOpen) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     VideoOpen = false;
+    Pending.clear();
+    Shown.clear();
+    ShownValid = false;
+    ScreenStale = true;
 }
 
 void SdlPlatform::BeginFrame() {
-    if (Render == nullptr) return;
-    SDL_SetRenderTarget(Render, Target);
-    SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
-    SDL_RenderClear(Render);
+    Pending.clear();
 }
 
 void SdlPlatform::EndFrame() {
     if (Render == nullptr) return;
-    SDL_SetRenderTarget(Render, nullptr);
-    SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
-    SDL_RenderClear(Render);  // the bars around a frame that does not fill the screen
-    SDL_RenderCopy(Render, Target, nullptr, nullptr);
+    // Most frames show exactly what the last one showed (a piece falls one row in 20 frames,
+    // a menu stands still): then the composed picture is kept as it is.
+    const bool changed = !Options.DrawLess || !ShownValid || Pending != Shown;
+    if (changed) {
+        Compose();
+        Shown.swap(Pending);
+        ShownValid = true;
+    }
+    // The software renderer draws into the window's own picture, which stays between presents;
+    // OpenGL's back buffer must be filled every time.
+    if (changed || ScreenStale || !KeepsScreen || !Options.DrawLess) {
+        SDL_SetRenderTarget(Render, nullptr);
+        SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
+        SDL_RenderClear(Render);  // the bars around a frame that does not fill the screen
+        SDL_RenderCopy(Render, Target, nullptr, nullptr);
+        ScreenStale = false;
+    }
     SDL_RenderPresent(Render);
+    Pending.clear();
+    PumpEvents();
+    if (Options.PaceFrames) WaitUntil(Pacing.NextFrameAt(NowNs()));
+}
+
+void SdlPlatform::Compose() {
+    SDL_SetRenderTarget(Render, Target);
+    size_t next = Options.DrawLess ? DrawCachedLayer() : 0;
+    if (next == 0) {
+        SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
+        SDL_RenderClear(Render);
+    }
+    for (; next < Pending.size(); ++next) Draw(Pending[next]);
+}
+
+size_t SdlPlatform::DrawCachedLayer() {
+    // The level's backdrop and the HUD frame open every frame of play, both full screen and
+    // with one tint; they change only with the level and during fades. Composed over black once,
+    // they are then copied as one opaque picture, which is what they would blend to anyway.
+    size_t count = 0;
+    while (count < Pending.size()) {
+        const QueuedDraw& draw = Pending[count];
+        if (draw.Where.x != 0 || draw.Where.y != 0 || draw.Where.w != ScreenWidth ||
+            draw.Where.h != ScreenHeight || draw.Colour != Pending[0].Colour) {
+            break;
+        }
+        ++count;
+    }
+    if (count < 2) return 0;
+    bool same =
+        Layer != nullptr && LayerTextures.size() == count && LayerColour == Pending[0].Colour;
+    for (size_t i = 0; same && i < count; ++i) same = LayerTextures[i] == Pending[i].Texture;
+    if (!same) {
+        if (Layer == nullptr) {
+            Layer = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                      ScreenWidth, ScreenHeight);
+            if (Layer == nullptr) return 0;
+            SDL_SetTextureBlendMode(Layer, SDL_BLENDMODE_NONE);
+        }
+        SDL_SetRenderTarget(Render, Layer);
+        SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
+        SDL_RenderClear(Render);
+        LayerTextures.clear();
+        for (size_t i = 0; i < count; ++i) {
+            Draw(Pending[i]);
+            LayerTextures.push_back(Pending[i].Texture);
+        }
+        LayerColour = Pending[0].Colour;
+        SDL_SetRenderTarget(Render, Target);
+    }
+    SDL_RenderCopy(Render, Layer, nullptr, nullptr);
+    return count;
+}
+
+void SdlPlatform::Draw(const QueuedDraw& draw) {
+    SDL_Texture* picture = Textures[static_cast<size_t>(draw.Texture)];
+    if (picture == nullptr) return;  // released since it was queued
+    const uint32_t colour = draw.Colour;
+    SDL_SetTextureColorMod(picture, static_cast<Uint8>(colour >> 16),
+                           static_cast<Uint8>(colour >> 8), static_cast<Uint8>(colour));
+    SDL_SetTextureAlphaMod(picture, static_cast<Uint8>(colour >> 24));
+    SDL_RenderCopy(Render, picture, nullptr, &draw.Where);
 }
 
 TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* height) {
     *width = 0;
     *height = 0;
+    PumpEvents();  // a close during loading is answered between two pictures
     const std::string path = LinuxPath(file);
     if (Render == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: no display is open\n",
@@ -153,13 +283,8 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
 void SdlPlatform::DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
                               int32_t height, uint32_t colour) {
     if (texture <= 0 || static_cast<size_t>(texture) >= Textures.size()) return;
-    SDL_Texture* picture = Textures[static_cast<size_t>(texture)];
-    if (picture == nullptr) return;
-    SDL_SetTextureColorMod(picture, static_cast<Uint8>(colour >> 16),
-                           static_cast<Uint8>(colour >> 8), static_cast<Uint8>(colour));
-    SDL_SetTextureAlphaMod(picture, static_cast<Uint8>(colour >> 24));
-    const SDL_Rect where{x, y, width, height};
-    SDL_RenderCopy(Render, picture, nullptr, &where);
+    if (Textures[static_cast<size_t>(texture)] == nullptr) return;
+    Pending.push_back({texture, {x, y, width, height}, colour});
 }
 
 void SdlPlatform::ReleaseTexture(TextureId texture) {
@@ -167,6 +292,8 @@ void SdlPlatform::ReleaseTexture(TextureId texture) {
     SDL_Texture*& picture = Textures[static_cast<size_t>(texture)];
     if (picture != nullptr) SDL_DestroyTexture(picture);
     picture = nullptr;
+    ShownValid = false;  // a picture of the kept frame may be gone
+    LayerTextures.clear();
 }
 
 std::vector<uint32_t> SdlPlatform::ReadFrame() {

@@ -5,10 +5,54 @@
 #include "platform/sdl/sdl_platform_impl.h"
 
 void SdlPlatform::Notice(const SDL_Event& event) {
-    if (event.type == SDL_QUIT ||
-        (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
-        Closed = true;
+    switch (event.type) {
+        case SDL_QUIT:
+            Closed = true;
+            break;
+        case SDL_KEYDOWN:
+            // A key pressed and let go between two polls still reads as down at the next one,
+            // so a short tap is never lost to a late frame.
+            if (event.key.repeat == 0) {
+                const uint8_t code = DirectInputCodeOf(event.key.keysym.scancode);
+                if (code != 0) Latched[code] = 0x80;
+            }
+            break;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
+                    Closed = true;
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    // Keys are read only while the window has the focus.
+                    std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
+                    break;
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    ScreenStale = true;
+                    break;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
     }
+}
+
+void SdlPlatform::PumpEvents() {
+    if (!VideoOpen) return;
+    SDL_PumpEvents();
+    // Every waiting event is taken, wherever the game is: scenes that take no window messages
+    // (the loading screen, the pause, the score screen) would otherwise let the queue fill up
+    // until SDL drops events, the close request included.
+    SDL_Event events[64];
+    int taken;
+    do {
+        taken = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        for (int i = 0; i < taken; ++i) Notice(events[i]);
+    } while (taken == 64);
 }
 
 void SdlPlatform::TakeWindowMessage() {
@@ -25,17 +69,7 @@ void SdlPlatform::CreateKeyboard() {
 void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     std::fill(state, state + 256, uint8_t{0});
     if (!VideoOpen) return;
-    SDL_PumpEvents();
-    // Scenes that take no window messages (the loading screen, the pause, the score screen)
-    // would otherwise let the queue fill up until SDL drops events, the close request included.
-    // The game handles no message but the close request, so everything waiting is taken here.
-    SDL_Event events[64];
-    int taken;
-    do {
-        taken = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
-        for (int i = 0; i < taken; ++i) Notice(events[i]);
-    } while (taken == 64);
-
+    PumpEvents();
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
     for (int scancode = 0; scancode < count; ++scancode) {
@@ -43,4 +77,6 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
         const uint8_t code = DirectInputCodeOf(static_cast<SDL_Scancode>(scancode));
         if (code != 0) state[code] = 0x80;
     }
+    for (int code = 0; code < 256; ++code) state[code] |= Latched[code];
+    std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
 }

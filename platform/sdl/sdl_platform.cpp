@@ -27,8 +27,12 @@ SdlPlatform::~SdlPlatform() {
 // Time.
 
 int64_t SdlPlatform::Clock() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 Start)
+    return NowNs() / FrameClock::Millisecond;
+}
+
+int64_t SdlPlatform::NowNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                                Start)
         .count();
 }
 
@@ -37,5 +41,16 @@ int64_t SdlPlatform::Time() {
 }
 
 void SdlPlatform::Sleep(int32_t milliseconds) {
-    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    if (milliseconds > 0) WaitUntil(NowNs() + milliseconds * FrameClock::Millisecond);
+}
+
+void SdlPlatform::WaitUntil(int64_t ns) {
+    constexpr int64_t Slice = 10 * FrameClock::Millisecond;  // a close is answered within this
+    for (;;) {
+        PumpEvents();
+        if (Closed) return;
+        const int64_t now = NowNs();
+        if (now >= ns) return;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(std::min(ns - now, Slice)));
+    }
 }

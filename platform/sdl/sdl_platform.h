@@ -6,8 +6,13 @@
 #include "platform/platform.h"
 
 struct SdlPlatformOptions {
-    // Present in step with the display's refresh. Off only for measuring raw drawing speed.
+    // Present in step with the display's refresh where the driver can (no tearing).
     bool VSync = true;
+    // Keep frames 1/60 s apart (see platform/frame_clock.h). Off for tests that only compose.
+    bool PaceFrames = true;
+    // Compose a frame only when its pictures differ from the last one, and keep the full-screen
+    // pictures that open a frame as one cached layer. Off only to compare the pixels both ways.
+    bool DrawLess = true;
 };
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});

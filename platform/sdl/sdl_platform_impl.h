@@ -7,11 +7,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/frame_clock.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_tune.h"
 
 class SdlPlatform final : public Platform {
   public:
@@ -56,13 +59,42 @@ class SdlPlatform final : public Platform {
     // no display is open.
     std::vector<uint32_t> ReadFrame();
     SDL_Renderer* Renderer() const { return Render; }
+    // Whether the presents wait for a display refresh, and whether the frame clock lets that
+    // refresh set the pace (a display of about 60 Hz).
+    bool PresentsWithVSync() const { return VSyncOn; }
+    bool PacedByRefresh() const { return Pacing.PacedByRefresh(); }
 
   private:
+    // One picture of the frame being drawn; the frame is composed when it ends.
+    struct QueuedDraw {
+        TextureId Texture;
+        SDL_Rect Where;
+        uint32_t Colour;
+        bool operator==(const QueuedDraw& other) const {
+            return Texture == other.Texture && Where.x == other.Where.x &&
+                   Where.y == other.Where.y && Where.w == other.Where.w &&
+                   Where.h == other.Where.h && Colour == other.Colour;
+        }
+    };
+
     bool FailDisplay(const char* reason);
+    bool CreateWindowAndRenderer(const char* title);
     void SetWindowIcon();
+    void Compose();
+    size_t DrawCachedLayer();
+    void Draw(const QueuedDraw& draw);
+    // Takes every waiting window event: the close request, key presses (latched until the next
+    // poll), and changes that leave the window's picture to be drawn again.
+    void PumpEvents();
     void Notice(const SDL_Event& event);
+    int64_t NowNs() const;
+    // Sleeps until `ns` (of NowNs), taking the window's events every few milliseconds so that a
+    // close request is answered at once; returns early once the window is closed.
+    void WaitUntil(int64_t ns);
     bool OpenMixer(std::string& reason);
     void CloseSound();
+    void ApplyVolume(int32_t channel);
+    void EndTune(int32_t channel);
     static bool ValidChannel(int32_t channel) { return channel >= 0 && channel < ChannelCount; }
 
     SdlPlatformOptions Options;
@@ -74,10 +106,29 @@ class SdlPlatform final : public Platform {
     SDL_Texture* Target = nullptr;  // every frame is composed here at 1024x768, then scaled
     std::vector<SDL_Texture*> Textures{nullptr};  // index = TextureId; 0 is no texture
     bool Closed = false;
+    bool VSyncOn = false;
+    bool KeepsScreen = false;  // the window keeps its picture between presents (software)
+    FrameClock Pacing;
+
+    std::vector<QueuedDraw> Pending;  // the frame being drawn
+    std::vector<QueuedDraw> Shown;    // the frame composed in Target
+    bool ShownValid = false;
+    bool ScreenStale = true;  // the window's picture must be copied from Target again
+    // The full-screen pictures that opened the last frames, composed over black.
+    SDL_Texture* Layer = nullptr;
+    std::vector<TextureId> LayerTextures;
+    uint32_t LayerColour = 0;
+
+    uint8_t Latched[256] = {};  // keys pressed since the last poll
 
     bool AudioOpen = false;
     bool MixerOpen = false;
-    std::vector<Mix_Chunk*> Samples;
+    struct LoadedSample {
+        Mix_Chunk* Chunk = nullptr;         // an effect, decoded whole
+        std::shared_ptr<const Tune> Music;  // a tune, decoded as it plays
+    };
+    std::vector<LoadedSample> Samples;
+    std::unique_ptr<TunePlayer> Players[ChannelCount];  // the tune playing on each channel
     int32_t ChannelVolumes[ChannelCount];
     int32_t MasterVolume = 255;
 };

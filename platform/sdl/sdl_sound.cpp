@@ -1,4 +1,4 @@
-// The SDL platform's sound: SDL_mixer's channels, the samples and the volumes.
+// The SDL platform's sound: SDL_mixer's channels, the samples, the tunes and the volumes.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -9,13 +9,25 @@
 
 namespace {
 
-// The game's volumes run 0 to 255, the mixer's 0 to 128; no audible volume rounds to silence.
-int MixerVolume(int32_t volume) {
-    return (volume * MIX_MAX_VOLUME + 254) / 255;
+// The mixer's volume for a channel: the game's master and channel volumes (each 0 to 255)
+// multiplied and scaled to the mixer's 0 to 128, rounded up, so that no volume the game sets
+// above 0 ever rounds to silence. (The mixer's own master volume would multiply once more and
+// round down: master 1 with channel 192 gave 0.)
+int MixerVolume(int32_t master, int32_t channel) {
+    if (master <= 0 || channel <= 0) return 0;
+    return (master * channel * MIX_MAX_VOLUME + 255 * 255 - 1) / (255 * 255);
 }
 
 int32_t ClampVolume(int32_t volume) {
     return std::clamp(volume, 0, 255);
+}
+
+// A tune plays as this silent loop with the tune's decoder writing over it.
+Uint8 SilentLoopBytes[16384] = {};
+Mix_Chunk* SilentLoop = nullptr;
+
+void StreamTune(int, void* stream, int length, void* player) {
+    static_cast<TunePlayer*>(player)->Fill(static_cast<Uint8*>(stream), length);
 }
 
 }  // namespace
@@ -23,10 +35,13 @@ int32_t ClampVolume(int32_t volume) {
 void SdlPlatform::CloseSound() {
     if (MixerOpen) {
         Mix_HaltChannel(-1);
-        for (Mix_Chunk* chunk : Samples) {
-            if (chunk != nullptr) Mix_FreeChunk(chunk);
+        for (int32_t channel = 0; channel < ChannelCount; ++channel) EndTune(channel);
+        for (LoadedSample& sample : Samples) {
+            if (sample.Chunk != nullptr) Mix_FreeChunk(sample.Chunk);
         }
         Samples.clear();
+        if (SilentLoop != nullptr) Mix_FreeChunk(SilentLoop);
+        SilentLoop = nullptr;
         Mix_CloseAudio();
         MixerOpen = false;
     }
@@ -53,7 +68,6 @@ bool SdlPlatform::OpenMixer(std::string& reason) {
 
 void SdlPlatform::OpenSound() {
     if (MixerOpen) return;
-    Mix_Init(MIX_INIT_MP3);
     std::string reason;
     if (!OpenMixer(reason)) {
         std::fprintf(stderr, "zantorvix: no audio device (%s); playing silently\n", reason.c_str());
@@ -65,13 +79,26 @@ void SdlPlatform::OpenSound() {
         }
     }
     Mix_AllocateChannels(ChannelCount);
-    for (int32_t channel = 0; channel < ChannelCount; ++channel) {
-        Mix_Volume(channel, MixerVolume(ChannelVolumes[channel]));
-    }
-    Mix_MasterVolume(MixerVolume(MasterVolume));
+    Mix_MasterVolume(MIX_MAX_VOLUME);  // the master volume is folded into every channel's
+    for (int32_t channel = 0; channel < ChannelCount; ++channel) ApplyVolume(channel);
+    SilentLoop = Mix_QuickLoad_RAW(SilentLoopBytes, sizeof SilentLoopBytes);
+}
+
+void SdlPlatform::ApplyVolume(int32_t channel) {
+    if (MixerOpen) Mix_Volume(channel, MixerVolume(MasterVolume, ChannelVolumes[channel]));
+}
+
+void SdlPlatform::EndTune(int32_t channel) {
+    if (Players[channel] == nullptr) return;
+    // Halting the channel removes the decoder's hook under the mixer's lock, so the mixer's
+    // thread no longer uses the player once this returns.
+    Mix_HaltChannel(channel);
+    Mix_UnregisterAllEffects(channel);
+    Players[channel].reset();
 }
 
 SampleId SdlPlatform::LoadSample(const char* file) {
+    PumpEvents();  // a close during loading is answered between two sounds
     const std::string path = LinuxPath(file);
     if (!MixerOpen) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: sound is not open\n", path.c_str());
@@ -84,12 +111,24 @@ SampleId SdlPlatform::LoadSample(const char* file) {
                      std::strerror(errno));
         return -1;
     }
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-    if (chunk == nullptr) {
-        std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(), Mix_GetError());
-        return -1;
+    LoadedSample sample;
+    if (IsTuneFile(path)) {
+        std::string error;
+        sample.Music = LoadTune(path, error);
+        if (sample.Music == nullptr) {
+            std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
+                         error.c_str());
+            return -1;
+        }
+    } else {
+        sample.Chunk = Mix_LoadWAV(path.c_str());
+        if (sample.Chunk == nullptr) {
+            std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
+                         Mix_GetError());
+            return -1;
+        }
     }
-    Samples.push_back(chunk);
+    Samples.push_back(std::move(sample));
     return static_cast<SampleId>(Samples.size() - 1);
 }
 
@@ -97,29 +136,52 @@ void SdlPlatform::PlaySound(int32_t channel, SampleId sample) {
     if (!ValidChannel(channel)) return;
     ChannelVolumes[channel] = 255;  // a sample starts at full volume unless one is set after
     if (!MixerOpen) return;
-    Mix_Chunk* chunk = nullptr;
+    const LoadedSample* loaded = nullptr;
     if (sample >= 0 && static_cast<size_t>(sample) < Samples.size()) {
-        chunk = Samples[static_cast<size_t>(sample)];
+        loaded = &Samples[static_cast<size_t>(sample)];
     }
-    Mix_Volume(channel, MIX_MAX_VOLUME);
-    if (chunk == nullptr) {
-        Mix_HaltChannel(channel);
+    Mix_HaltChannel(channel);
+    EndTune(channel);
+    ApplyVolume(channel);
+    if (loaded == nullptr) return;
+    if (loaded->Chunk != nullptr) {
+        Mix_PlayChannel(channel, loaded->Chunk, 0);
         return;
     }
-    Mix_PlayChannel(channel, chunk, 0);
+    int frequency = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&frequency, &format, &channels);
+    std::string error;
+    Players[channel] = TunePlayer::Start(loaded->Music, frequency, format, channels, error);
+    if (Players[channel] == nullptr) {
+        std::fprintf(stderr, "zantorvix: cannot play a tune: %s\n", error.c_str());
+        return;
+    }
+    // Hooked before the loop starts, so that its first bytes are already the tune's.
+    Mix_RegisterEffect(channel, StreamTune, nullptr, Players[channel].get());
+    if (Mix_PlayChannel(channel, SilentLoop, -1) < 0) EndTune(channel);
 }
 
 void SdlPlatform::StopSound(int32_t channel) {
-    if (ValidChannel(channel) && MixerOpen) Mix_HaltChannel(channel);
+    if (!ValidChannel(channel) || !MixerOpen) return;
+    Mix_HaltChannel(channel);
+    EndTune(channel);
 }
 
 bool SdlPlatform::IsPlaying(int32_t channel) {
-    return ValidChannel(channel) && MixerOpen && Mix_Playing(channel) != 0;
+    if (!ValidChannel(channel) || !MixerOpen) return false;
+    // A tune's loop never ends by itself: the channel falls silent when the tune has been
+    // delivered to its end.
+    if (Players[channel] != nullptr && Players[channel]->Finished()) EndTune(channel);
+    return Mix_Playing(channel) != 0;
 }
 
 void SdlPlatform::SetPaused(int32_t channel, bool paused) {
     if (!ValidChannel(channel) || !MixerOpen) return;
     if (paused) {
+        // The mixer marks a pause with the time in milliseconds since SDL started, and a mark of
+        // 0 means "not paused": a pause within the first millisecond would not hold.
+        while (SDL_GetTicks() == 0) SDL_Delay(1);
         Mix_Pause(channel);
     } else {
         Mix_Resume(channel);
@@ -129,7 +191,7 @@ void SdlPlatform::SetPaused(int32_t channel, bool paused) {
 void SdlPlatform::SetVolume(int32_t channel, int32_t volume) {
     if (!ValidChannel(channel)) return;
     ChannelVolumes[channel] = ClampVolume(volume);
-    if (MixerOpen) Mix_Volume(channel, MixerVolume(ChannelVolumes[channel]));
+    ApplyVolume(channel);
 }
 
 int32_t SdlPlatform::GetVolume(int32_t channel) {
@@ -138,5 +200,5 @@ int32_t SdlPlatform::GetVolume(int32_t channel) {
 
 void SdlPlatform::SetMasterVolume(int32_t volume) {
     MasterVolume = ClampVolume(volume);
-    if (MixerOpen) Mix_MasterVolume(MixerVolume(MasterVolume));
+    for (int32_t channel = 0; channel < ChannelCount; ++channel) ApplyVolume(channel);
 }
