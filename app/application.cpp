@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include <vector>
+
 #include "game/fade.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
@@ -61,37 +63,63 @@ void InitialiseProgramState() {
     StartGameRecord();
 }
 
+void PrepareTitleSprites() {
+    PreparePicture("gfx//titlebkg.png");
+    for (const char* file : LetterFiles) PreparePicture(file);
+}
+
 void LoadTitleSprites() {
     Sprites.TitleBackground.Load("gfx//titlebkg.png");
     for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterFiles[i]);
 }
 
+namespace {
+
+struct SpriteFile {
+    Sprite* Picture;
+    const char* File;
+};
+
+// The sprites loaded behind the loading screen, in their loading order.
+std::vector<SpriteFile> GameSpriteFiles() {
+    SpriteSet& s = Sprites;
+    std::vector<SpriteFile> files;
+    for (int i = 0; i < 10; ++i) files.push_back({&s.LevelBackgrounds[i], LevelBackgroundFiles[i]});
+    files.insert(files.end(), {{&s.Hud, "gfx//HUD.dds"},
+                               {&s.Colon, "gfx//colon.png"},
+                               {&s.Start, "gfx//start.png"},
+                               {&s.Start2, "gfx//start2.png"},
+                               {&s.OptionsItem, "gfx//options.png"},
+                               {&s.OptionsItem2, "gfx//options2.png"},
+                               {&s.Exit, "gfx//exit.png"},
+                               {&s.Exit2, "gfx//exit2.png"},
+                               {&s.Volume, "gfx//volume.png"},
+                               {&s.Volume2, "gfx//volume2.png"},
+                               {&s.Bombs, "gfx//bombs.png"},
+                               {&s.Bombs2, "gfx//bombs2.png"},
+                               {&s.Shadow, "gfx//shadow.png"},
+                               {&s.Shadow2, "gfx//shadow2.png"},
+                               {&s.On, "gfx//on.png"},
+                               {&s.On2, "gfx//on2.png"},
+                               {&s.Off, "gfx//off.png"},
+                               {&s.Off2, "gfx//off2.png"},
+                               {&s.Preview, "gfx//preview.png"},
+                               {&s.Preview2, "gfx//preview2.png"},
+                               {&s.BonusHeading, "gfx//bonus.png"}});
+    for (int i = 0; i < 8; ++i) files.push_back({&s.Blocks[i], BlockFiles[i]});
+    files.push_back({&s.ShadowBlock, "gfx//blocks//set1//shadow.png"});
+    for (int i = 0; i < 10; ++i) files.push_back({&s.Digits[i], DigitFiles[i]});
+    return files;
+}
+
+}  // namespace
+
+void PrepareGameSprites() {
+    for (const SpriteFile& sprite : GameSpriteFiles()) PreparePicture(sprite.File);
+}
+
 void LoadGameSprites() {
-    for (int i = 0; i < 10; ++i) Sprites.LevelBackgrounds[i].Load(LevelBackgroundFiles[i]);
-    Sprites.Hud.Load("gfx//HUD.dds");
-    Sprites.Colon.Load("gfx//colon.png");
-    Sprites.Start.Load("gfx//start.png");
-    Sprites.Start2.Load("gfx//start2.png");
-    Sprites.OptionsItem.Load("gfx//options.png");
-    Sprites.OptionsItem2.Load("gfx//options2.png");
-    Sprites.Exit.Load("gfx//exit.png");
-    Sprites.Exit2.Load("gfx//exit2.png");
-    Sprites.Volume.Load("gfx//volume.png");
-    Sprites.Volume2.Load("gfx//volume2.png");
-    Sprites.Bombs.Load("gfx//bombs.png");
-    Sprites.Bombs2.Load("gfx//bombs2.png");
-    Sprites.Shadow.Load("gfx//shadow.png");
-    Sprites.Shadow2.Load("gfx//shadow2.png");
-    Sprites.On.Load("gfx//on.png");
-    Sprites.On2.Load("gfx//on2.png");
-    Sprites.Off.Load("gfx//off.png");
-    Sprites.Off2.Load("gfx//off2.png");
-    Sprites.Preview.Load("gfx//preview.png");
-    Sprites.Preview2.Load("gfx//preview2.png");
-    Sprites.BonusHeading.Load("gfx//bonus.png");
-    for (int i = 0; i < 8; ++i) Sprites.Blocks[i].Load(BlockFiles[i]);
-    Sprites.ShadowBlock.Load("gfx//blocks//set1//shadow.png");
-    for (int i = 0; i < 10; ++i) Sprites.Digits[i].Load(DigitFiles[i]);
+    for (const SpriteFile& sprite : GameSpriteFiles()) sprite.Picture->Load(sprite.File);
 }
 
 void FadeInLoadingScreen() {

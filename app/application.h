@@ -9,7 +9,12 @@ int RunProgram();
 // The values every process-wide record holds when the program starts, the first two pieces
 // included (drawn before the generator is seeded, so every launch opens with 3 and 18).
 void InitialiseProgramState();
+// Lets the platform start reading the title's pictures while it opens the window.
+void PrepareTitleSprites();
 void LoadTitleSprites();
+// Lets the platform start reading the game's pictures while the loading screen fades in; they
+// are still loaded, in order, by LoadGameSprites.
+void PrepareGameSprites();
 void LoadGameSprites();
 void FadeInLoadingScreen();
 void FadeOutLoadingScreen();

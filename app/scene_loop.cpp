@@ -22,9 +22,11 @@ void RunSceneLoop() {
 
 int RunProgram() {
     InitialiseProgramState();
+    PrepareTitleSprites();
     if (!CreateRenderer()) return 1;
     try {
         LoadTitleSprites();
+        PrepareGameSprites();
         FadeInLoadingScreen();
         LoadGameSprites();
         CreateKeyboard();

@@ -20,6 +20,7 @@ class ForwardingPlatform : public Platform {
         Inner.DrawTexture(texture, x, y, width, height, colour);
     }
     void ReleaseTexture(TextureId texture) override { Inner.ReleaseTexture(texture); }
+    void PreparePicture(const char* file) override { Inner.PreparePicture(file); }
     void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
     bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
     void CreateKeyboard() override { Inner.CreateKeyboard(); }

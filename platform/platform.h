@@ -30,6 +30,9 @@ class Platform {
     virtual void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
                              uint32_t colour) = 0;
     virtual void ReleaseTexture(TextureId texture) = 0;
+    // A hint that LoadTexture will soon be asked for this file: the platform may start reading
+    // it meanwhile. Loading it stays the same, messages included.
+    virtual void PreparePicture(const char* /*file*/) {}
 
     // Takes at most one waiting window message off the queue and handles it.
     virtual void TakeWindowMessage() = 0;

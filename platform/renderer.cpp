@@ -18,6 +18,10 @@ void EndFrame() {
     if (platform.WindowCloseRequested()) throw WindowClosed{};
 }
 
+void PreparePicture(const char* file) {
+    CurrentPlatform().PreparePicture(file);
+}
+
 void Sprite::Load(const char* name) {
     Name = name;
     Width = 0;

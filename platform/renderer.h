@@ -12,6 +12,9 @@ void ReleaseRenderer();
 void BeginFrame();  // begin and clear to black
 void EndFrame();    // end and present; throws WindowClosed once the window was closed
 
+// A hint that the picture will be loaded soon: the platform may start reading it meanwhile.
+void PreparePicture(const char* file);
+
 struct Sprite {
     const char* Name = nullptr;  // the file it came from (the caller's constant text)
     TextureId Texture = 0;

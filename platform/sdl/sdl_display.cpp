@@ -38,7 +38,6 @@ bool SdlPlatform::OpenDisplay(const char* title) {
         (requested == nullptr || std::strstr(requested, driver) == nullptr)) {
         return FailDisplay("no X11 or Wayland display is available");
     }
-    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
     if (!CreateWindowAndRenderer(title)) return FailDisplay(SDL_GetError());
 
     SDL_RendererInfo info{};
@@ -135,11 +134,17 @@ void SdlPlatform::SetWindowIcon() {
     SDL_FreeSurface(icon);
 }
 
+void SdlPlatform::PreparePicture(const char* file) {
+    Reader.Prepare(LinuxPath(file));
+}
+
 void SdlPlatform::CloseDisplay() {
+    Reader.Stop();
     for (SDL_Texture*& texture : Textures) {
         if (texture != nullptr) SDL_DestroyTexture(texture);
         texture = nullptr;
     }
+    for (UnmadeTexture& unmade : Unmade) unmade = UnmadeTexture{};
     if (Layer != nullptr) SDL_DestroyTexture(Layer);
     Layer = nullptr;
     LayerTextures.clear();
@@ -236,7 +241,7 @@ size_t SdlPlatform::DrawCachedLayer() {
 }
 
 void SdlPlatform::Draw(const QueuedDraw& draw) {
-    SDL_Texture* picture = Textures[static_cast<size_t>(draw.Texture)];
+    SDL_Texture* picture = TextureOf(draw.Texture);
     if (picture == nullptr) return;  // released since it was queued
     const uint32_t colour = draw.Colour;
     SDL_SetTextureColorMod(picture, static_cast<Uint8>(colour >> 16),
@@ -257,33 +262,53 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
     }
     DecodedImage image;
     std::string error;
-    if (!ReadPicture(path, image, error)) {
+    bool read = false;
+    if (!Reader.Take(path, read, image, error)) {
+        read = ReadPicture(path, image, error);
+        if (read) KeyOutMagenta(image.Pixels);
+    }
+    if (!read) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
                      error.c_str());
         return 0;
     }
-    KeyOutMagenta(image.Pixels);
+    // The texture itself is made when the picture is first drawn: a level's backdrop costs
+    // nothing until the level is reached, and a picture of the loading screen is made inside
+    // a frame that waits for its turn anyway.
+    *width = image.Width;
+    *height = image.Height;
+    Textures.push_back(nullptr);
+    Unmade.push_back({path, std::move(image)});
+    return static_cast<TextureId>(Textures.size() - 1);
+}
+
+SDL_Texture* SdlPlatform::TextureOf(TextureId id) {
+    const size_t index = static_cast<size_t>(id);
+    if (Textures[index] != nullptr || Unmade[index].Image.Pixels.empty()) return Textures[index];
+    UnmadeTexture& unmade = Unmade[index];
+    const DecodedImage& image = unmade.Image;
     SDL_Texture* texture = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888,
                                              SDL_TEXTUREACCESS_STATIC, image.Width, image.Height);
     if (texture == nullptr ||
         SDL_UpdateTexture(texture, nullptr, image.Pixels.data(), image.Width * 4) != 0) {
-        std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
+        std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", unmade.Path.c_str(),
                      SDL_GetError());
         if (texture != nullptr) SDL_DestroyTexture(texture);
-        return 0;
+        texture = nullptr;
+    } else {
+        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
     }
-    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-    Textures.push_back(texture);
-    *width = image.Width;
-    *height = image.Height;
-    return static_cast<TextureId>(Textures.size() - 1);
+    unmade = UnmadeTexture{};
+    Textures[index] = texture;
+    return texture;
 }
 
 void SdlPlatform::DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
                               int32_t height, uint32_t colour) {
     if (texture <= 0 || static_cast<size_t>(texture) >= Textures.size()) return;
-    if (Textures[static_cast<size_t>(texture)] == nullptr) return;
+    const size_t index = static_cast<size_t>(texture);
+    if (Textures[index] == nullptr && Unmade[index].Image.Pixels.empty()) return;
     Pending.push_back({texture, {x, y, width, height}, colour});
 }
 
@@ -292,6 +317,7 @@ void SdlPlatform::ReleaseTexture(TextureId texture) {
     SDL_Texture*& picture = Textures[static_cast<size_t>(texture)];
     if (picture != nullptr) SDL_DestroyTexture(picture);
     picture = nullptr;
+    Unmade[static_cast<size_t>(texture)] = UnmadeTexture{};
     ShownValid = false;  // a picture of the kept frame may be gone
     LayerTextures.clear();
 }

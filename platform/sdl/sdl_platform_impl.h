@@ -13,6 +13,7 @@
 
 #include "platform/frame_clock.h"
 #include "platform/platform.h"
+#include "platform/sdl/sdl_picture_reader.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_tune.h"
 
@@ -33,6 +34,7 @@ class SdlPlatform final : public Platform {
     void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
                      uint32_t colour) override;
     void ReleaseTexture(TextureId texture) override;
+    void PreparePicture(const char* file) override;
 
     void TakeWindowMessage() override;
     bool WindowCloseRequested() override { return Closed; }
@@ -83,6 +85,7 @@ class SdlPlatform final : public Platform {
     void Compose();
     size_t DrawCachedLayer();
     void Draw(const QueuedDraw& draw);
+    SDL_Texture* TextureOf(TextureId id);  // made now if it is drawn for the first time
     // Takes every waiting window event: the close request, key presses (latched until the next
     // poll), and changes that leave the window's picture to be drawn again.
     void PumpEvents();
@@ -105,6 +108,13 @@ class SdlPlatform final : public Platform {
     SDL_Renderer* Render = nullptr;
     SDL_Texture* Target = nullptr;  // every frame is composed here at 1024x768, then scaled
     std::vector<SDL_Texture*> Textures{nullptr};  // index = TextureId; 0 is no texture
+    // The decoded pictures whose texture is made at their first draw, by the same index.
+    struct UnmadeTexture {
+        std::string Path;
+        DecodedImage Image;
+    };
+    std::vector<UnmadeTexture> Unmade{UnmadeTexture{}};
+    PictureReader Reader;
     bool Closed = false;
     bool VSyncOn = false;
     bool KeepsScreen = false;  // the window keeps its picture between presents (software)

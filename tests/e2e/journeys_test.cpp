@@ -135,6 +135,15 @@ bool PlayIsShown() {
     return RegionDifference(shot, expected, 180, 455, 140, 45) < 4.0;
 }
 
+// True when the HUD's frames-per-second count, top left, reads 60.
+bool HudReadsSixtyFramesASecond() {
+    Image expected = PlayBackdrop();
+    Compose(expected, Picture("font/6.png"), 0, 0);
+    Compose(expected, Picture("font/0.png"), 20, 0);
+    return RegionDifference(TakeScreenshot(), expected, 0, 0, 40, Picture("font/6.png").Height) <
+           4.0;
+}
+
 // Reads the five padded digits at (x, y) by matching each place against the digit pictures.
 int ReadPaddedNumber(const Image& shot, const Image& below, int x, int y) {
     int value = 0;
@@ -336,6 +345,8 @@ TEST_F(Journey, EscapeLeavesAGameWithoutTheScoreScreen) {
     auto game = Launch();
     ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
     StartGame();
+    // The game runs at the speed it was made for, whatever the display's refresh.
+    EXPECT_TRUE(WaitUntil(HudReadsSixtyFramesASecond, 10s)) << "the HUD never read 60 frames";
     HardDrop();
     PressKey("Escape");
     ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-escape"));
@@ -377,6 +388,11 @@ TEST_F(Journey, ClosingTheWindowEndsPromptlyAndKeepsTheFiles) {
     std::vector<TableEntry> table = {
         {"ZED", 900}, {"AMY", 800}, {"BO", 700}, {"CY", 600}, {"DI", 5}};
 
+    {  // during the loading screen, which takes no messages
+        auto game = Launch();
+        ASSERT_TRUE(CloseGameWindow());
+        ExpectQuitsCleanly(*game, 1s);
+    }
     {  // during play
         auto game = Launch();
         ASSERT_TRUE(WaitForScreen(TitleMenu(0, table), "title-menu-own-table"));

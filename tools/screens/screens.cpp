@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(Output);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    SdlPlatform real(SdlPlatformOptions{.VSync = false});
+    SdlPlatform real(SdlPlatformOptions{.VSync = false, .PaceFrames = false});
     Sdl = &real;
     ScreenPlatform platform(real);
     SetPlatform(&platform);

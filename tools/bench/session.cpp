@@ -1,0 +1,236 @@
+#include "session.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+int64_t MonotonicNs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+namespace {
+
+void Pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+}  // namespace
+
+int64_t ProcessCpuNs(pid_t pid) {
+    int64_t total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* folder = opendir(tasks.c_str());
+    if (folder == nullptr) return -1;
+    while (dirent* entry = readdir(folder)) {
+        if (entry->d_name[0] == '.') continue;
+        std::FILE* file = std::fopen((tasks + "/" + entry->d_name + "/schedstat").c_str(), "r");
+        if (file == nullptr) continue;
+        long long onCpu = 0;
+        if (std::fscanf(file, "%lld", &onCpu) == 1) total += onCpu;
+        std::fclose(file);
+    }
+    closedir(folder);
+    return total;
+}
+
+VirtualDisplay::VirtualDisplay(const std::string& size) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+    Pid = fork();
+    if (Pid == 0) {
+        close(pipeFds[0]);
+        const std::string fd = std::to_string(pipeFds[1]);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        const std::string screen = size + "x24";
+        // -noreset: the server stays as it is between the runs, as a desktop would.
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    char buffer[32] = {};
+    ssize_t got = 0;
+    while (got < 31) {
+        const ssize_t n = read(pipeFds[0], buffer + got, static_cast<size_t>(31 - got));
+        if (n <= 0) break;
+        got += n;
+        if (std::memchr(buffer, '\n', static_cast<size_t>(got))) break;
+    }
+    close(pipeFds[0]);
+    if (got <= 0) throw std::runtime_error("Xvfb did not start (is xvfb installed?)");
+    Name = ":" + std::string(buffer, std::strcspn(buffer, "\n"));
+    Connection = XOpenDisplay(Name.c_str());
+    if (Connection == nullptr) throw std::runtime_error("cannot connect to Xvfb " + Name);
+    // A window may vanish while the tree is walked; the calls then simply fail.
+    XSetErrorHandler(IgnoreXError);
+}
+
+VirtualDisplay::~VirtualDisplay() {
+    if (Connection != nullptr) XCloseDisplay(Connection);
+    if (Pid > 0) {
+        kill(Pid, SIGTERM);
+        waitpid(Pid, nullptr, 0);
+    }
+}
+
+namespace {
+
+Window FindWindowNamed(Display* display, Window window, const char* name) {
+    char* windowName = nullptr;
+    if (XFetchName(display, window, &windowName) && windowName) {
+        const bool match = std::strcmp(windowName, name) == 0;
+        XFree(windowName);
+        if (match) return window;
+    }
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            found = FindWindowNamed(display, children[i], name);
+        }
+        if (children) XFree(children);
+    }
+    return found;
+}
+
+}  // namespace
+
+fs::path MakeGameFolder() {
+    std::string pattern = (fs::temp_directory_path() / "zantorvix-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    const fs::path folder = pattern;
+    fs::create_directory_symlink(fs::absolute("gfx"), folder / "gfx");
+    fs::create_directory_symlink(fs::absolute("sfx"), folder / "sfx");
+    return folder;
+}
+
+namespace {
+
+pid_t StartGame(const VirtualDisplay& display, const fs::path& folder) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        setenv("DISPLAY", display.Name.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        unsetenv("SDL_VIDEODRIVER");
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        execl(ZANTORVIX_BINARY, "zantorvix", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+void Key(const VirtualDisplay& display, const char* key) {
+    const std::string command = "DISPLAY=" + display.Name + " xdotool key " + key;
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "bench: %s failed\n", key);
+}
+
+// Counts the game window's presents: each one draws the whole window, which the X server
+// reports as damage.
+class PresentCounter {
+  public:
+    PresentCounter(Display* display, Window window) : Connection(display) {
+        int error = 0;
+        if (!XDamageQueryExtension(display, &EventBase, &error)) return;
+        Handle = XDamageCreate(display, window, XDamageReportRawRectangles);
+        XSync(display, False);
+    }
+    ~PresentCounter() {
+        if (Handle != 0) XDamageDestroy(Connection, Handle);
+    }
+    PresentCounter(const PresentCounter&) = delete;
+    PresentCounter& operator=(const PresentCounter&) = delete;
+
+    // Takes every event waiting; returns the presents counted so far.
+    int64_t Take() {
+        XSync(Connection, False);
+        while (XPending(Connection) > 0) {
+            XEvent event;
+            XNextEvent(Connection, &event);
+            if (event.type == EventBase + XDamageNotify &&
+                !reinterpret_cast<XDamageNotifyEvent*>(&event)->more) {
+                ++Count;
+            }
+        }
+        return Count;
+    }
+    bool Works() const { return Handle != 0; }
+
+  private:
+    Display* Connection;
+    int EventBase = 0;
+    Damage Handle = 0;
+    int64_t Count = 0;
+};
+
+}  // namespace
+
+SessionFigures RunSession(const VirtualDisplay& display) {
+    SessionFigures figures;
+    const fs::path folder = MakeGameFolder();
+    const pid_t game = StartGame(display, folder);
+    Display* connection = display.Connection;
+    Window window = 0;
+    for (int i = 0; i < 200 && !window; ++i) {
+        Pause(50);
+        window = FindWindowNamed(connection, DefaultRootWindow(connection), "Zantorvix");
+    }
+    if (window) {
+        PresentCounter presents(connection, window);
+        // The loading screen (its fades and pauses take about 5 s) and the title's fade-in.
+        Pause(8000);
+        int64_t cpu = ProcessCpuNs(game);
+        int64_t shown = presents.Take();
+        Pause(10000);
+        figures.MenuCpuMs = (ProcessCpuNs(game) - cpu) / 1e6 / 10.0;
+        figures.MenuFps = (presents.Take() - shown) / 10.0;
+
+        Key(display, "Return");
+        Pause(5000);  // the title's fade-out and the game's fade-in
+        const char* keys[4] = {"Left", "Up", "Right", "space"};
+        cpu = ProcessCpuNs(game);
+        const int64_t server = ProcessCpuNs(display.Pid);
+        const int64_t presentsBefore = presents.Take();
+        const int64_t start = MonotonicNs();
+        for (int i = 0; i < 40; ++i) {
+            Key(display, keys[i % 4]);
+            const int64_t due = start + (i + 1) * 250'000'000LL;
+            const int64_t now = MonotonicNs();
+            if (due > now) std::this_thread::sleep_for(std::chrono::nanoseconds(due - now));
+        }
+        const double seconds = (MonotonicNs() - start) / 1e9;
+        figures.PlayCpuMs = (ProcessCpuNs(game) - cpu) / 1e6 / seconds;
+        figures.ServerCpuMs = (ProcessCpuNs(display.Pid) - server) / 1e6 / seconds;
+        figures.PlayFps = (presents.Take() - presentsBefore) / seconds;
+        figures.Ok = presents.Works() && kill(game, 0) == 0;
+    }
+    kill(game, SIGTERM);
+    waitpid(game, nullptr, 0);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return figures;
+}

@@ -1,0 +1,45 @@
+// The real program run in a virtual X display of the benchmark's own, driven with real keys, its
+// CPU time read from /proc and its presents counted as the X server sees them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+struct _XDisplay;
+
+int64_t MonotonicNs();
+// CPU time of a whole process, every thread included, in nanoseconds.
+int64_t ProcessCpuNs(pid_t pid);
+
+// An Xvfb server of the given size ("1024x768"), kept as it is between runs (-noreset).
+class VirtualDisplay {
+  public:
+    explicit VirtualDisplay(const std::string& size);
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    std::string Name;
+    _XDisplay* Connection = nullptr;
+    pid_t Pid = -1;
+};
+
+// A folder that looks like the game's: links to the gfx/ and sfx/ of the folder the benchmark
+// runs in, so that the files the game writes land somewhere of their own.
+std::filesystem::path MakeGameFolder();
+
+struct SessionFigures {
+    bool Ok = false;
+    double MenuCpuMs = 0;    // CPU per second in the title menu
+    double PlayCpuMs = 0;    // CPU per second during play
+    double PlayFps = 0;      // presents per second during play
+    double MenuFps = 0;      // presents per second in the title menu
+    double ServerCpuMs = 0;  // the X server's CPU per second during play
+};
+
+// One run of the real program: 10 s in the title menu, then 10 s of play with a key every
+// quarter second (left, turn, right, drop).
+SessionFigures RunSession(const VirtualDisplay& display);
