@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL_image.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <ctime>
@@ -16,11 +15,6 @@ std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options) {
 SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
     : Options(options), Start(std::chrono::steady_clock::now()) {
     std::fill(std::begin(ChannelVolumes), std::end(ChannelVolumes), 255);
-    // Pictures are decoded into buffers of megabytes that live only until their texture is
-    // made. With a fixed threshold they are mapped and unmapped whole, so their memory goes back
-    // at once instead of staying in the allocator's heaps (which the default threshold, rising
-    // after the first such buffer is freed, would do).
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     // Before the picture reader's thread can start decoding.
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
 }

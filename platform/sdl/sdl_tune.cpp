@@ -40,13 +40,15 @@ std::shared_ptr<const Tune> LoadTune(const std::string& path, std::string& error
         error = std::strerror(errno);
         return nullptr;
     }
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        tune->Bytes.insert(tune->Bytes.end(), chunk, chunk + got);
+    // Read whole in one go: a tune is a megabyte or two.
+    bool failed = std::fseek(file, 0, SEEK_END) != 0;
+    const long size = failed ? -1 : std::ftell(file);
+    failed = failed || size < 0 || std::fseek(file, 0, SEEK_SET) != 0;
+    if (!failed) {
+        tune->Bytes.resize(static_cast<size_t>(size));
+        failed = std::fread(tune->Bytes.data(), 1, tune->Bytes.size(), file) != tune->Bytes.size();
     }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) error = std::strerror(errno);
+    if (failed) error = std::ferror(file) ? std::strerror(errno) : "cannot read the whole file";
     std::fclose(file);
     if (failed) return nullptr;
     // Decoding its first frame proves the file is a tune; the rest is decoded as it plays.

@@ -301,9 +301,12 @@ void KeyUp(const std::string& key) {
 }
 
 void PressKey(const std::string& key, std::chrono::milliseconds hold) {
-    KeyDown(key);
-    Pause(hold);
-    KeyUp(key);
+    // One xdotool run presses, waits and lets go, so the key is held for `hold` however long a
+    // busy machine takes to start a process: a second start between the two would stretch the
+    // press until the game's own key repeat moved the menu twice.
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", hold.count() / 1000.0);
+    RunXdotool("keydown " + key + " sleep " + seconds + " keyup " + key);
 }
 
 Image TakeScreenshot() {
