@@ -27,6 +27,7 @@ int RunProgram() {
     try {
         LoadTitleSprites();
         PrepareGameSprites();
+        PrepareSoundBank();
         FadeInLoadingScreen();
         LoadGameSprites();
         CreateKeyboard();

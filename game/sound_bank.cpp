@@ -9,6 +9,10 @@ const char* const SoundFiles[SoundSlotCount] = {
 
 SampleId SoundBank[SoundSlotCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
+void PrepareSoundBank() {
+    for (const char* file : SoundFiles) CurrentPlatform().PrepareSample(file);
+}
+
 void LoadSoundBank() {
     Platform& platform = CurrentPlatform();
     platform.OpenSound();

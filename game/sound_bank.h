@@ -38,5 +38,7 @@ enum SoundChannel : int32_t {
 extern const char* const SoundFiles[SoundSlotCount];
 extern SampleId SoundBank[SoundSlotCount];
 
+// Lets the platform start reading the 15 sound files while the loading screen fades in.
+void PrepareSoundBank();
 // Opens the sound device, loads the 15 samples and sets the music channels' volumes.
 void LoadSoundBank();

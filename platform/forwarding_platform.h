@@ -27,6 +27,7 @@ class ForwardingPlatform : public Platform {
     void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
     void OpenSound() override { Inner.OpenSound(); }
     SampleId LoadSample(const char* file) override { return Inner.LoadSample(file); }
+    void PrepareSample(const char* file) override { Inner.PrepareSample(file); }
     void PlaySound(int32_t channel, SampleId sample) override { Inner.PlaySound(channel, sample); }
     void StopSound(int32_t channel) override { Inner.StopSound(channel); }
     bool IsPlaying(int32_t channel) override { return Inner.IsPlaying(channel); }

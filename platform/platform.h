@@ -47,6 +47,8 @@ class Platform {
     // Sound: fixed channels 0 to 31, volumes 0 to 255.
     virtual void OpenSound() = 0;
     virtual SampleId LoadSample(const char* file) = 0;
+    // A hint that LoadSample will soon be asked for this file, as PreparePicture.
+    virtual void PrepareSample(const char* /*file*/) {}
     virtual void PlaySound(int32_t channel, SampleId sample) = 0;
     virtual void StopSound(int32_t channel) = 0;
     virtual bool IsPlaying(int32_t channel) = 0;

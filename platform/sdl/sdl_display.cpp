@@ -135,7 +135,7 @@ void SdlPlatform::SetWindowIcon() {
 }
 
 void SdlPlatform::PreparePicture(const char* file) {
-    Reader.Prepare(LinuxPath(file));
+    Reader.Prepare(LinuxPath(file), FileReader::Kind::Picture);
 }
 
 void SdlPlatform::CloseDisplay() {
@@ -260,18 +260,17 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
                      path.c_str());
         return 0;
     }
-    DecodedImage image;
-    std::string error;
-    bool read = false;
-    if (!Reader.Take(path, read, image, error)) {
-        read = ReadPicture(path, image, error);
-        if (read) KeyOutMagenta(image.Pixels);
+    ReadFile picture;
+    if (!Reader.Take(path, FileReader::Kind::Picture, picture)) {
+        picture.Read = ReadPicture(path, picture.Image, picture.Error);
+        if (picture.Read) KeyOutMagenta(picture.Image.Pixels);
     }
-    if (!read) {
+    if (!picture.Read) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
-                     error.c_str());
+                     picture.Error.c_str());
         return 0;
     }
+    DecodedImage& image = picture.Image;
     // The texture itself is made when the picture is first drawn: a level's backdrop costs
     // nothing until the level is reached, and a picture of the loading screen is made inside
     // a frame that waits for its turn anyway.

@@ -13,7 +13,7 @@
 
 #include "platform/frame_clock.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_picture_reader.h"
+#include "platform/sdl/sdl_file_reader.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_tune.h"
 
@@ -44,6 +44,7 @@ class SdlPlatform final : public Platform {
 
     void OpenSound() override;
     SampleId LoadSample(const char* file) override;
+    void PrepareSample(const char* file) override;
     void PlaySound(int32_t channel, SampleId sample) override;
     void StopSound(int32_t channel) override;
     bool IsPlaying(int32_t channel) override;
@@ -114,7 +115,7 @@ class SdlPlatform final : public Platform {
         DecodedImage Image;
     };
     std::vector<UnmadeTexture> Unmade{UnmadeTexture{}};
-    PictureReader Reader;
+    FileReader Reader;  // pictures and sounds read ahead
     bool Closed = false;
     bool VSyncOn = false;
     bool KeepsScreen = false;  // the window keeps its picture between presents (software)

@@ -104,24 +104,33 @@ SampleId SdlPlatform::LoadSample(const char* file) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: sound is not open\n", path.c_str());
         return -1;
     }
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
+    const bool tune = IsTuneFile(path);
+    ReadFile read;
+    const FileReader::Kind kind = tune ? FileReader::Kind::Tune : FileReader::Kind::Bytes;
+    if (!Reader.Take(path, kind, read)) {
+        if (tune) {
+            read.Music = LoadTune(path, read.Error);
+            read.Read = read.Music != nullptr;
+        } else if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+            std::fclose(probe);
+            read.Read = true;
+        } else {
+            read.Error = std::strerror(errno);
+        }
+    }
+    if (!read.Read) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+                     read.Error.c_str());
         return -1;
     }
     LoadedSample sample;
-    if (IsTuneFile(path)) {
-        std::string error;
-        sample.Music = LoadTune(path, error);
-        if (sample.Music == nullptr) {
-            std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
-                         error.c_str());
-            return -1;
-        }
-    } else {
-        sample.Chunk = Mix_LoadWAV(path.c_str());
+    sample.Music = read.Music;
+    if (!tune) {
+        sample.Chunk = read.Bytes.empty()
+                           ? Mix_LoadWAV(path.c_str())
+                           : Mix_LoadWAV_RW(SDL_RWFromConstMem(read.Bytes.data(),
+                                                               static_cast<int>(read.Bytes.size())),
+                                            1);
         if (sample.Chunk == nullptr) {
             std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(),
                          Mix_GetError());
@@ -130,6 +139,11 @@ SampleId SdlPlatform::LoadSample(const char* file) {
     }
     Samples.push_back(std::move(sample));
     return static_cast<SampleId>(Samples.size() - 1);
+}
+
+void SdlPlatform::PrepareSample(const char* file) {
+    const std::string path = LinuxPath(file);
+    Reader.Prepare(path, IsTuneFile(path) ? FileReader::Kind::Tune : FileReader::Kind::Bytes);
 }
 
 void SdlPlatform::PlaySound(int32_t channel, SampleId sample) {

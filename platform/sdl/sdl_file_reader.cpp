@@ -1,0 +1,96 @@
+#include "platform/sdl/sdl_file_reader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/sdl/sdl_picture.h"
+
+namespace {
+
+bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    unsigned char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    if (failed) error = std::strerror(errno);
+    std::fclose(file);
+    return !failed;
+}
+
+}  // namespace
+
+void FileReader::Prepare(const std::string& path, Kind kind) {
+    std::lock_guard<std::mutex> hold(Lock);
+    if (Stopping || Jobs.count(path) != 0) return;
+    Job job;
+    job.What = kind;
+    Jobs[path] = std::move(job);
+    Queue.push_back(path);
+    if (!Worker.joinable()) Worker = std::thread([this] { Work(); });
+    Changed.notify_all();
+}
+
+bool FileReader::Take(const std::string& path, Kind kind, ReadFile& out) {
+    std::unique_lock<std::mutex> hold(Lock);
+    auto found = Jobs.find(path);
+    if (found == Jobs.end() || found->second.What != kind) return false;
+    Changed.wait(hold, [&] { return found->second.Done || Stopping; });
+    if (!found->second.Done) return false;
+    out = std::move(found->second.Result);
+    Jobs.erase(found);
+    return true;
+}
+
+void FileReader::Stop() {
+    {
+        std::lock_guard<std::mutex> hold(Lock);
+        Stopping = true;
+        Queue.clear();
+        Changed.notify_all();
+    }
+    if (Worker.joinable()) Worker.join();
+    std::lock_guard<std::mutex> hold(Lock);
+    Jobs.clear();
+    Stopping = false;
+}
+
+void FileReader::Work() {
+    std::unique_lock<std::mutex> hold(Lock);
+    for (;;) {
+        Changed.wait(hold, [&] { return Stopping || !Queue.empty(); });
+        if (Stopping) return;
+        const std::string path = Queue.front();
+        Queue.pop_front();
+        const Kind kind = Jobs[path].What;
+        hold.unlock();
+        ReadFile result;
+        switch (kind) {
+            case Kind::Picture:
+                result.Read = ReadPicture(path, result.Image, result.Error);
+                if (result.Read) KeyOutMagenta(result.Image.Pixels);
+                break;
+            case Kind::Tune:
+                result.Music = LoadTune(path, result.Error);
+                result.Read = result.Music != nullptr;
+                break;
+            case Kind::Bytes:
+                result.Read = ReadBytes(path, result.Bytes, result.Error);
+                break;
+        }
+        hold.lock();
+        auto found = Jobs.find(path);
+        if (found != Jobs.end()) {
+            found->second.Result = std::move(result);
+            found->second.Done = true;
+        }
+        Changed.notify_all();
+    }
+}
