@@ -23,7 +23,6 @@ class FrameClock {
     // clock's deadlines set the pace, and a present that waits for a faster refresh only adds
     // its short wait inside the frame.
     explicit FrameClock(bool refreshPaces = false) : RefreshPaces(refreshPaces) {}
-    void SetRefreshPaces(bool refreshPaces) { RefreshPaces = refreshPaces; }
     bool PacedByRefresh() const { return RefreshPaces; }
 
     // Called right after a present returned at `now` (nanoseconds of a steady clock). Returns the
