@@ -33,8 +33,8 @@ struct HudPlaces {
     ScreenPoint TimeWord;
     ScreenPoint Score;
     ScreenPoint Lines;
-    // Left of the screen, so only the last digit's edge could ever show: the level was never
-    // meant to be read here (the backdrop tells it), and the picture stays as players know it.
+    // Off the left edge, so only a sliver of the last digit shows. The HUD has always drawn it
+    // there and the backdrop already tells the level, so it stays where players know it.
     ScreenPoint Level;
     // The frames-per-second count, its last digit in the top-left corner.
     ScreenPoint FramesPerSecond;
