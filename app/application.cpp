@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "game/assets.h"
 #include "game/fade.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
@@ -8,30 +9,6 @@
 #include "platform/system.h"
 
 namespace {
-
-const char* const LetterFiles[26] = {
-    "gfx//font//A.png", "gfx//font//B.png", "gfx//font//C.png", "gfx//font//D.png",
-    "gfx//font//E.png", "gfx//font//F.png", "gfx//font//G.png", "gfx//font//H.png",
-    "gfx//font//I.png", "gfx//font//J.png", "gfx//font//K.png", "gfx//font//L.png",
-    "gfx//font//M.png", "gfx//font//N.png", "gfx//font//O.png", "gfx//font//P.png",
-    "gfx//font//Q.png", "gfx//font//R.png", "gfx//font//S.png", "gfx//font//T.png",
-    "gfx//font//U.png", "gfx//font//V.png", "gfx//font//W.png", "gfx//font//X.png",
-    "gfx//font//Y.png", "gfx//font//Z.png"};
-
-const char* const LevelBackgroundFiles[10] = {
-    "gfx//background1.jpg", "gfx//background2.jpg", "gfx//background3.jpg", "gfx//background4.jpg",
-    "gfx//background5.jpg", "gfx//background6.jpg", "gfx//background7.jpg", "gfx//background8.jpg",
-    "gfx//background9.jpg", "gfx//background10.jpg"};
-
-const char* const BlockFiles[8] = {"gfx//blocks//set1//red.png",    "gfx//blocks//set1//blue.png",
-                                   "gfx//blocks//set1//aqua.png",   "gfx//blocks//set1//yellow.png",
-                                   "gfx//blocks//set1//orange.png", "gfx//blocks//set1//pink.png",
-                                   "gfx//blocks//set1//green.png",  "gfx//blocks//set1//bomb.png"};
-
-const char* const DigitFiles[10] = {"gfx//font//0.png", "gfx//font//1.png", "gfx//font//2.png",
-                                    "gfx//font//3.png", "gfx//font//4.png", "gfx//font//5.png",
-                                    "gfx//font//6.png", "gfx//font//7.png", "gfx//font//8.png",
-                                    "gfx//font//9.png"};
 
 void DrawLoadingFrame() {
     BeginFrame();
@@ -62,36 +39,36 @@ void InitialiseProgramState() {
 }
 
 void LoadTitleSprites() {
-    Sprites.TitleBackground.Load("gfx//titlebkg.png");
-    for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterFiles[i]);
+    Sprites.TitleBackground.Load(TitlePicture.Name);
+    for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterPictures[i].Name);
 }
 
 void LoadGameSprites() {
-    for (int i = 0; i < 10; ++i) Sprites.LevelBackgrounds[i].Load(LevelBackgroundFiles[i]);
-    Sprites.Hud.Load("gfx//HUD.dds");
-    Sprites.Colon.Load("gfx//colon.png");
-    Sprites.Start.Load("gfx//start.png");
-    Sprites.Start2.Load("gfx//start2.png");
-    Sprites.OptionsItem.Load("gfx//options.png");
-    Sprites.OptionsItem2.Load("gfx//options2.png");
-    Sprites.Exit.Load("gfx//exit.png");
-    Sprites.Exit2.Load("gfx//exit2.png");
-    Sprites.Volume.Load("gfx//volume.png");
-    Sprites.Volume2.Load("gfx//volume2.png");
-    Sprites.Bombs.Load("gfx//bombs.png");
-    Sprites.Bombs2.Load("gfx//bombs2.png");
-    Sprites.Shadow.Load("gfx//shadow.png");
-    Sprites.Shadow2.Load("gfx//shadow2.png");
-    Sprites.On.Load("gfx//on.png");
-    Sprites.On2.Load("gfx//on2.png");
-    Sprites.Off.Load("gfx//off.png");
-    Sprites.Off2.Load("gfx//off2.png");
-    Sprites.Preview.Load("gfx//preview.png");
-    Sprites.Preview2.Load("gfx//preview2.png");
-    Sprites.BonusHeading.Load("gfx//bonus.png");
-    for (int i = 0; i < 8; ++i) Sprites.Blocks[i].Load(BlockFiles[i]);
-    Sprites.ShadowBlock.Load("gfx//blocks//set1//shadow.png");
-    for (int i = 0; i < 10; ++i) Sprites.Digits[i].Load(DigitFiles[i]);
+    for (int i = 0; i < 10; ++i) Sprites.LevelBackgrounds[i].Load(LevelBackgroundPictures[i].Name);
+    Sprites.Hud.Load(HudPicture.Name);
+    Sprites.Colon.Load(ColonPicture.Name);
+    Sprites.Start.Load(StartPicture.Name);
+    Sprites.Start2.Load(Start2Picture.Name);
+    Sprites.OptionsItem.Load(OptionsPicture.Name);
+    Sprites.OptionsItem2.Load(Options2Picture.Name);
+    Sprites.Exit.Load(ExitPicture.Name);
+    Sprites.Exit2.Load(Exit2Picture.Name);
+    Sprites.Volume.Load(VolumePicture.Name);
+    Sprites.Volume2.Load(Volume2Picture.Name);
+    Sprites.Bombs.Load(BombsPicture.Name);
+    Sprites.Bombs2.Load(Bombs2Picture.Name);
+    Sprites.Shadow.Load(ShadowPicture.Name);
+    Sprites.Shadow2.Load(Shadow2Picture.Name);
+    Sprites.On.Load(OnPicture.Name);
+    Sprites.On2.Load(On2Picture.Name);
+    Sprites.Off.Load(OffPicture.Name);
+    Sprites.Off2.Load(Off2Picture.Name);
+    Sprites.Preview.Load(PreviewPicture.Name);
+    Sprites.Preview2.Load(Preview2Picture.Name);
+    Sprites.BonusHeading.Load(BonusPicture.Name);
+    for (int i = 0; i < 8; ++i) Sprites.Blocks[i].Load(BlockPictures[i].Name);
+    Sprites.ShadowBlock.Load(ShadowBlockPicture.Name);
+    for (int i = 0; i < 10; ++i) Sprites.Digits[i].Load(DigitPictures[i].Name);
 }
 
 void FadeInLoadingScreen() {

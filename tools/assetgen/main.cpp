@@ -4,10 +4,10 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "outputs.h"
 #include "pictures.h"
 #include "raster.h"
 #include "sounds.h"
@@ -20,12 +20,9 @@ int main(int argc, char** argv) {
     const std::string runDir = argv[1];
     const auto start = std::chrono::steady_clock::now();
     try {
-        std::filesystem::create_directories(runDir + "/gfx/font");
-        std::filesystem::create_directories(runDir + "/gfx/blocks/set1");
-        std::filesystem::create_directories(runDir + "/sfx");
+        assetgen::MakeOutputFolders(runDir);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "zantorvix_assetgen: cannot make the folders under %s: %s\n",
-                     runDir.c_str(), e.what());
+        std::fprintf(stderr, "zantorvix_assetgen: %s\n", e.what());
         return 1;
     }
 
@@ -52,6 +49,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zantorvix_assetgen: %s\n", error->c_str());
             return 1;
         }
+    }
+    // The game would start without these, and show empty places or stay silent where they
+    // belong: better that the build stops here.
+    const std::string missing = assetgen::FilesNotWritten(runDir);
+    if (!missing.empty()) {
+        std::fprintf(stderr,
+                     "zantorvix_assetgen: the game loads these, but none was made in %s:\n%s",
+                     runDir.c_str(), missing.c_str());
+        return 1;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

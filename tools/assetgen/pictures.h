@@ -6,7 +6,8 @@
 
 namespace assetgen {
 
-// Writes gfx/ under the run folder (which must exist). Throws std::runtime_error on failure.
+// Writes every listed picture under the run folder, whose folders must exist. Throws
+// std::runtime_error on failure.
 void MakePictures(const std::string& runDir);
 
 }  // namespace assetgen
