@@ -11,6 +11,7 @@ PACKAGES=(
     libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth xdotool imagemagick x11-utils
     clang libclang-rt-14-dev
+    dpkg-dev file lintian desktop-file-utils appstream x11-xkb-utils xkb-data
 )
 
 missing=()
