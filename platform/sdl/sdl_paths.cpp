@@ -45,9 +45,10 @@ GameFolders ChooseGameFolders(const std::string& workingFolder, const std::strin
     if (IsFolder(working / "gfx") && IsFolder(working / "sfx")) return GameFolders{"", ""};
 
     GameFolders folders;
-    // bin/zantorvix -> share/zantorvix/
-    const fs::path bin = fs::path(programFile).parent_path();
-    folders.Assets = WithSlash(bin.parent_path() / "share" / "zantorvix");
+    // bin/zantorvix -> share/zantorvix/; a program that cannot tell where it is looks where
+    // the package puts them.
+    const fs::path program = programFile.empty() ? fs::path("/usr/bin/zantorvix") : programFile;
+    folders.Assets = WithSlash(program.parent_path().parent_path() / "share" / "zantorvix");
     // XDG: a relative or empty XDG_DATA_HOME is to be ignored.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
         folders.Data = (fs::path(xdgDataHome) / "zantorvix").lexically_normal().string();

@@ -459,7 +459,7 @@ TEST_F(Journey, TheInstalledGameKeepsItsFilesInTheDataFolderAndRemembersItsWindo
     {
         GameRun game(work, options);
         ASSERT_TRUE(WaitForWindow(10s)) << "no game window";
-        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "installed-title-menu"));
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "installed-title-menu", 30s));
         // The options are saved on leaving them.
         PressKey("Down");
         PressKey("Return");
@@ -520,7 +520,7 @@ struct KeyboardLayout {
 TEST_F(Journey, LeavingTheWindowPausesAndANameIsTypedAsTheKeysArePrinted) {
     KeyboardLayout french("fr");  // AZERTY: A and Q, Z and W trade places
     auto game = Launch();
-    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty"));
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty", 30s));
     ASSERT_TRUE(FocusGameWindow());
     StartGame();
     HardDrop();
