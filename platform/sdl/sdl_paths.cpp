@@ -47,7 +47,8 @@ GameFolders ChooseGameFolders(const std::string& workingFolder, const std::strin
     GameFolders folders;
     // bin/zantorvix -> share/zantorvix/; a program that cannot tell where it is looks where
     // the package puts them.
-    const fs::path program = programFile.empty() ? fs::path("/usr/bin/zantorvix") : programFile;
+    const fs::path program =
+        programFile.empty() ? fs::path("/usr/bin/zantorvix") : fs::path(programFile);
     folders.Assets = WithSlash(program.parent_path().parent_path() / "share" / "zantorvix");
     // XDG: a relative or empty XDG_DATA_HOME is to be ignored.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
