@@ -1,13 +1,13 @@
 // The SDL platform's two ways of showing the game: full screen or a window, switched by
 // Alt+Enter or F11 and remembered across runs in "display.dat" beside the player's files.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -33,6 +33,8 @@ bool SaveFailed(const std::string& reason) {
 
 // Written beside and renamed over the old file, so that a crash leaves the old choice whole.
 bool SaveChoice(bool fullScreen) {
+    // A file the player made read-only stays as it is, like the other files.
+    if (::access(ChoiceFile, W_OK) != 0 && errno == EACCES) return SaveFailed("it is read-only");
     const std::string temp = std::string(ChoiceFile) + ".tmp";
     const int fd =
         ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -67,11 +69,17 @@ void FittedWindowSize(int display, int& width, int& height) {
 }  // namespace
 
 bool ReadFullScreenChoice() {
-    std::ifstream file(ChoiceFile, std::ios::binary);
-    if (!file) return true;  // never chosen: full screen, as the game always was
-    std::ostringstream content;
-    content << file.rdbuf();
-    std::istringstream words(content.str());
+    // Non-blocking, so that a pipe left under the file's name cannot stall the start.
+    const int fd = ::open(ChoiceFile, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return true;  // never chosen: full screen, as it always was
+    char buffer[64] = {};
+    struct stat info {};
+    ssize_t got = -1;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        got = ::read(fd, buffer, sizeof buffer - 1);
+    }
+    if (fd >= 0) ::close(fd);
+    std::istringstream words(std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0));
     std::string word;
     words >> word;
     if (word == FullScreenWord) return true;
