@@ -182,7 +182,7 @@ class Journey : public ::testing::Test {
     // From the title menu on start: Return, then wait until the game takes keys.
     void StartGame() {
         PressKey("Return");
-        ASSERT_TRUE(WaitUntil(PlayIsShown, 15s)) << "the game never appeared";
+        ASSERT_TRUE(WaitUntil(PlayIsShown, 30s)) << "the game never appeared";
         Pause(250ms);  // the last frames of the fade-in take no keys
         KeepScreenshot(TakeScreenshot(), "play-level-1");
     }
