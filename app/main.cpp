@@ -3,7 +3,7 @@
 #include "platform/sdl/sdl_platform.h"
 
 int main() {
-    auto platform = CreateSdlPlatform();
+    auto platform = CreateSdlPlatform(SdlPlatformOptions{.PlayerFolders = true});
     SetPlatform(platform.get());
     return RunProgram();
 }

@@ -22,6 +22,7 @@ class ForwardingPlatform : public Platform {
     void ReleaseTexture(TextureId texture) override { Inner.ReleaseTexture(texture); }
     void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
     bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
+    bool FocusLost() override { return Inner.FocusLost(); }
     void CreateKeyboard() override { Inner.CreateKeyboard(); }
     void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
     void OpenSound() override { Inner.OpenSound(); }

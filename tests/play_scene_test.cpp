@@ -315,6 +315,34 @@ TEST_F(PlaySceneTest, PauseShowsTheHudAloneAndHoldsTheGameUntilEnterAgain) {
     EXPECT_EQ(DigitsAt(PlayFrame(8), 645, 195, 275), "0003");
 }
 
+TEST_F(PlaySceneTest, LeavingTheWindowDuringPlayPausesAsEnterWould) {
+    Platform.FrameTime = 30;
+    Platform.LoseFocus();  // left in the title menu: play starts all the same
+    Platform.Release(5);
+    Platform.FocusLostAtPolls.insert(6);
+    Platform.Release(1 + 3000);
+    Platform.Hold({DIK_RETURN}, 1);
+    Platform.Release(1);
+    EXPECT_FALSE(RunScene(5 + 1 + 30));
+    EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(5)));
+    const Frame& pause = PlayFrame(6);
+    EXPECT_TRUE(pause.Shows(HudImage));
+    EXPECT_FALSE(DrawsInsideTheWell(pause));
+    EXPECT_EQ(pause.PollsBefore, 6);
+    // Enter brings the board back, and the loss is not taken twice.
+    EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(7)));
+    EXPECT_EQ(PlayFrame(7).PollsBefore, 6 + 3000 + 2);
+    for (int32_t n = 8; n <= 36; ++n) EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(n))) << n;
+    std::vector<SoundOp> ops;
+    for (const SoundCall& call : Platform.Sounds) {
+        if (call.Channel == ChannelGameMusic && call.Op != SoundOp::SetVolume) {
+            ops.push_back(call.Op);
+        }
+    }
+    EXPECT_EQ(
+        ops, (std::vector<SoundOp>{SoundOp::Play, SoundOp::Pause, SoundOp::Resume, SoundOp::Stop}));
+}
+
 TEST_F(PlaySceneTest, EscapeFadesOutOverAHundredAndTwentyNineFramesThenWaits) {
     Platform.FrameTime = 30;
     Platform.Release(3);

@@ -16,8 +16,13 @@ PLAY_PACKAGES=(
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
     libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
 )
-# GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys.
-TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xdotool)
+# What CPack needs to make the Debian package (dpkg-shlibdeps and file find its dependencies).
+PACKAGE_PACKAGES=(dpkg-dev file)
+# GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
+# layouts for the one typed under French; the checkers of the desktop entry, the AppStream
+# file and the Debian package, which a test builds.
+TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xdotool x11-xkb-utils xkb-data
+    desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}")
 # xvfb-run needs xauth.
 BENCH_PACKAGES=(xvfb xauth)
 SOAK_PACKAGES=()
@@ -35,6 +40,11 @@ case "$purpose" in
         packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
         targets=(all)  # the tests, and every tool, so that none stops compiling unseen
         options=(-DZANTORVIX_TESTS=ON)
+        ;;
+    package)
+        packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_desktop_files)
+        options=()
         ;;
     bench)
         packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
@@ -55,7 +65,7 @@ case "$purpose" in
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
         ;;
     *)
-        echo "usage: tools/setup.sh play|test|bench|soak|fuzz [CMAKE_OPTION...]" >&2
+        echo "usage: tools/setup.sh play|test|package|bench|soak|fuzz [CMAKE_OPTION...]" >&2
         exit 2
         ;;
 esac

@@ -39,17 +39,22 @@ bool SdlPlatform::OpenDisplay(const char* title) {
     }
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
 
-    // Made at the desktop's own size: without a window manager (a bare X server) the
-    // full-screen request is not carried out, and the window would stay 1024x768 while SDL
-    // draws for the whole desktop.
+    // Full screen is made at the desktop's own size: without a window manager (a bare X
+    // server) the full-screen request is not carried out, and the window would stay 1024x768
+    // while SDL draws for the whole desktop.
+    FullScreen = ReadFullScreenChoice();
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
         desktop.w = ScreenWidth;
         desktop.h = ScreenHeight;
     }
-    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
-                              desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    int width = desktop.w, height = desktop.h;
+    if (!FullScreen) WindowSizeFor(0, width, height);
+    Window =
+        SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                         SDL_WINDOW_RESIZABLE | (FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
     if (Window == nullptr) return FailDisplay(SDL_GetError());
+    SDL_SetWindowMinimumSize(Window, ScreenWidth / 4, ScreenHeight / 4);
 
     Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
     if (Render == nullptr) {
@@ -72,7 +77,7 @@ bool SdlPlatform::OpenDisplay(const char* title) {
 }
 
 void SdlPlatform::SetWindowIcon() {
-    const std::string path = LinuxPath(IconFile);
+    const std::string path = AssetPath(IconFile);
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) return;
     SDL_Surface* icon = IMG_Load(path.c_str());
@@ -119,7 +124,7 @@ void SdlPlatform::EndFrame() {
 TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* height) {
     *width = 0;
     *height = 0;
-    const std::string path = LinuxPath(file);
+    const std::string path = AssetPath(file);
     if (Render == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: no display is open\n",
                      path.c_str());

@@ -8,6 +8,10 @@
 struct SdlPlatformOptions {
     // Present in step with the display's refresh. Off only for measuring raw drawing speed.
     bool VSync = true;
+    // Find the pictures and sounds and keep the player's files where an installed game does
+    // (see sdl_paths.h), working in the data folder. The program sets this; tests and tools
+    // work in the folder they are started in.
+    bool PlayerFolders = false;
 };
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});

@@ -13,6 +13,13 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
 
+// The player's last choice of full screen (true) or a window, from "display.dat" in the working
+// folder; full screen when none was made.
+bool ReadFullScreenChoice();
+// The size a new window takes on the display: 1024x768, or the largest size of that shape that
+// fits with the window's frame.
+void WindowSizeFor(int display, int& width, int& height);
+
 class SdlPlatform final : public Platform {
   public:
     static constexpr int32_t ChannelCount = 32;
@@ -33,6 +40,7 @@ class SdlPlatform final : public Platform {
 
     void TakeWindowMessage() override;
     bool WindowCloseRequested() override { return Closed; }
+    bool FocusLost() override;
 
     void CreateKeyboard() override;
     void PollKeyboard(uint8_t state[256]) override;
@@ -56,17 +64,32 @@ class SdlPlatform final : public Platform {
     // no display is open.
     std::vector<uint32_t> ReadFrame();
     SDL_Renderer* Renderer() const { return Render; }
+    SDL_Window* MainWindow() const { return Window; }
+    bool IsFullScreen() const { return FullScreen; }
+    // Alt+Enter and F11: between full screen and a window; the choice is saved at once.
+    void ToggleFullScreen();
+    // The gamepads open now.
+    size_t GamepadCount() const { return Gamepads.size(); }
 
   private:
     bool FailDisplay(const char* reason);
     void SetWindowIcon();
     void Notice(const SDL_Event& event);
+    void NoticeKey(const SDL_KeyboardEvent& key);
+    void ApplyFullScreen();
+    void OpenGamepads();
+    void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
+    void ReadGamepads(uint8_t state[256]);
+    void CloseGamepads();
+    std::string AssetPath(const char* file) const;
     bool OpenMixer(std::string& reason);
     void CloseSound();
     static bool ValidChannel(int32_t channel) { return channel >= 0 && channel < ChannelCount; }
 
     SdlPlatformOptions Options;
     std::chrono::steady_clock::time_point Start;
+    std::string Assets;   // put in front of every picture and sound name
+    std::string Scratch;  // a folder of our own to remove at the end, when there is one
 
     bool VideoOpen = false;
     SDL_Window* Window = nullptr;
@@ -74,6 +97,14 @@ class SdlPlatform final : public Platform {
     SDL_Texture* Target = nullptr;  // every frame is composed here at 1024x768, then scaled
     std::vector<SDL_Texture*> Textures{nullptr};  // index = TextureId; 0 is no texture
     bool Closed = false;
+    bool FocusLossPending = false;
+    bool FullScreen = true;
+    bool ReturnSwallowed = false;  // the Enter of an Alt+Enter, until it is let go
+    int LastWindowWidth = 0;       // the window's size before it last went full screen
+    int LastWindowHeight = 0;
+
+    bool GamepadsOpen = false;
+    std::vector<SDL_GameController*> Gamepads;
 
     bool AudioOpen = false;
     bool MixerOpen = false;

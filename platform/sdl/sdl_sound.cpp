@@ -72,7 +72,7 @@ void SdlPlatform::OpenSound() {
 }
 
 SampleId SdlPlatform::LoadSample(const char* file) {
-    const std::string path = LinuxPath(file);
+    const std::string path = AssetPath(file);
     if (!MixerOpen) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: sound is not open\n", path.c_str());
         return -1;

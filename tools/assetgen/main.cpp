@@ -1,5 +1,6 @@
 // Draws the pictures and composes the sounds of Zantorvix into a run folder:
-//   zantorvix_assetgen RUN_DIR
+//   zantorvix_assetgen RUN_DIR [ICON_DIR]
+// With ICON_DIR, the desktop's icons in every size go there too.
 // The output is the same, byte for byte, on every run: all randomness comes from fixed seeds.
 #include <chrono>
 #include <cstdio>
@@ -13,8 +14,8 @@
 #include "sounds.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s RUN_DIR\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s RUN_DIR [ICON_DIR]\n", argv[0]);
         return 2;
     }
     const std::string runDir = argv[1];
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     std::string pictureError;
     try {
         assetgen::MakePictures(runDir);
+        if (argc == 3) assetgen::MakeDesktopIcons(argv[2]);
     } catch (const std::exception& e) {
         pictureError = e.what();
     }

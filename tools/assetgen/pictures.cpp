@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -982,9 +983,12 @@ void MakeTitle(const std::string& runDir) {
     SavePicture(runDir, TitlePicture, p);
 }
 
-void MakeIcon(const std::string& runDir) {
-    Picture p(IconPicture.Width, IconPicture.Height);
+// Drawn as shapes on a 64-unit square and scaled, so that every size is sharp.
+void DrawIcon(Picture& p, int size) {
+    const double scale = size / 64.0;
     cairo_t* cr = p.Cr();
+    cairo_save(cr);
+    cairo_scale(cr, scale, scale);
     RoundedRect(cr, 1, 1, 62, 62, 12);
     cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, 64);
     cairo_pattern_add_color_stop_rgb(sky, 0, 0.02, 0.03, 0.1);
@@ -994,31 +998,36 @@ void MakeIcon(const std::string& runDir) {
     cairo_pattern_destroy(sky);
     cairo_save(cr);
     cairo_clip(cr);
-    Picture glow(64, 64);
+    cairo_identity_matrix(cr);
+    Picture glow(size, size);
+    cairo_scale(glow.Cr(), scale, scale);
     cairo_move_to(glow.Cr(), -4, 30);
     cairo_curve_to(glow.Cr(), 16, 14, 40, 26, 68, 10);
     cairo_set_source_rgba(glow.Cr(), 0.17, 1.0, 0.65, 0.9);
     cairo_set_line_width(glow.Cr(), 7);
     cairo_stroke(glow.Cr());
-    Blur(glow, 5);
+    Blur(glow, 5 * scale);
     Paint(p, glow, 0, 0);
     cairo_restore(cr);
-    // The orange T of the game, its glass cells shrunk to 16 pixels.
+    // The orange T of the game, its glass cells shrunk to 16 units.
     const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {1, 1}};
-    Picture tile(CellSize, CellSize);
-    DrawGlassTile(tile.Cr(), Hex(Blocks[4].Colour));
     for (const auto& c : cells) {
         cairo_save(cr);
         cairo_translate(cr, 8 + c[0] * 16, 20 + c[1] * 16);
         cairo_scale(cr, 16.0 / CellSize, 16.0 / CellSize);
-        cairo_set_source_surface(cr, tile.Surface(), 0, 0);
-        cairo_paint(cr);
+        DrawGlassTile(cr, Hex(Blocks[4].Colour));
         cairo_restore(cr);
     }
     RoundedRect(cr, 1.5, 1.5, 61, 61, 12);
     cairo_set_source_rgba(cr, 0.5, 0.9, 1.0, 0.6);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void MakeIcon(const std::string& runDir) {
+    Picture p(IconPicture.Width, IconPicture.Height);
+    DrawIcon(p, IconPicture.Width);
     AvoidColourKey(p);
     SavePicture(runDir, IconPicture, p);
 }
@@ -1035,6 +1044,17 @@ void MakePictures(const std::string& runDir) {
     MakeHud(runDir);
     MakeTitle(runDir);
     MakeBackdrops(runDir);
+}
+
+void MakeDesktopIcons(const std::string& iconDir) {
+    for (const int size : {32, 48, 64, 128, 256}) {
+        const std::string folder =
+            iconDir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps/";
+        std::filesystem::create_directories(folder);
+        Picture p(size, size);
+        DrawIcon(p, size);
+        p.SavePng(folder + "zantorvix.png");
+    }
 }
 
 }  // namespace assetgen

@@ -10,4 +10,8 @@ namespace assetgen {
 // std::runtime_error on failure.
 void MakePictures(const std::string& runDir);
 
+// Writes the desktop's icon in the sizes 32 to 256 under iconDir, as the hicolor theme lays
+// them out: hicolor/SIZExSIZE/apps/zantorvix.png.
+void MakeDesktopIcons(const std::string& iconDir);
+
 }  // namespace assetgen
