@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config zlib1g-dev
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
     libgtest-dev
     libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
