@@ -163,14 +163,10 @@ void Autoplayer::Keys(int64_t now, uint8_t state[256]) {
     if (g.PieceCount != PlannedFor || g.CurrentPiece != PlannedCode) {
         PlannedFor = g.PieceCount;
         PlannedCode = g.CurrentPiece;
-        const Placement place = ChoosePlacement(g.Board, g.CurrentPiece, true);
+        const Placement place = ChoosePlacement(g.Board, g.CurrentPiece, KeepWell);
         TargetCode = Turned(g.CurrentPiece, place.Turns);
         TargetColumn = place.Column;
         Attempts = 0;
-        if (Random() % 8 == 0)
-            TargetColumn =
-                std::clamp<int32_t>(TargetColumn + static_cast<int32_t>(Random() % 3) - 1, 0,
-                                    BoardColumns - PieceCatalogue[TargetCode].Width);
     }
     if (g.CurrentPiece != TargetCode && Attempts < 6) {
         if (g.RotateRepeat == 0) {

@@ -33,6 +33,7 @@ class Autoplayer {
     int32_t PauseAtPiece = -1;           // pauses for a while when this piece is dealt
     int32_t CycleAtPiece = -1;           // presses keypad plus once on this piece
     std::string Name = "ROBOT";          // typed at the name entry
+    bool KeepWell = true;                // saves rows up for four-row clears
 
     // Fills one poll's key state from the game's state as it stands.
     void Keys(int64_t now, uint8_t state[256]);
