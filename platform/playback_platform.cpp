@@ -211,12 +211,14 @@ int64_t PlaybackPlatform::Time() {
 
 void PlaybackPlatform::PlaySound(int32_t channel, SampleId sample) {
     command_digest::Play(Log.Commands(), channel, sample);
-    if (Kind == Mode::Check) return;
-    SampleId real = -1;
-    for (const auto& [recorded, loaded] : SampleMap) {
-        if (recorded == sample) {
-            real = loaded;
-            break;
+    SampleId real = sample;
+    if (!SampleMap.empty()) {
+        real = -1;
+        for (const auto& [recorded, loaded] : SampleMap) {
+            if (recorded == sample) {
+                real = loaded;
+                break;
+            }
         }
     }
     if (channel >= 0 && channel < 32) GamePaused[channel] = false;
@@ -225,27 +227,26 @@ void PlaybackPlatform::PlaySound(int32_t channel, SampleId sample) {
 
 void PlaybackPlatform::StopSound(int32_t channel) {
     command_digest::Stop(Log.Commands(), channel);
-    if (Kind == Mode::Window) Inner.StopSound(channel);
+    Inner.StopSound(channel);
 }
 
 void PlaybackPlatform::SetPaused(int32_t channel, bool paused) {
     command_digest::Pause(Log.Commands(), channel, paused);
-    if (Kind == Mode::Check) return;
     if (channel >= 0 && channel < 32) GamePaused[channel] = paused;
     Inner.SetPaused(channel, paused);
 }
 
 void PlaybackPlatform::SetVolume(int32_t channel, int32_t volume) {
     command_digest::Volume(Log.Commands(), channel, volume);
-    if (Kind == Mode::Window) Inner.SetVolume(channel, volume);
+    Inner.SetVolume(channel, volume);
 }
 
 void PlaybackPlatform::SetMasterVolume(int32_t volume) {
     command_digest::MasterVolume(Log.Commands(), volume);
-    if (Kind == Mode::Window) Inner.SetMasterVolume(volume);
+    Inner.SetMasterVolume(volume);
 }
 
 void PlaybackPlatform::Sleep(int32_t milliseconds) {
     command_digest::Sleep(Log.Commands(), milliseconds);
-    if (Kind == Mode::Window) Inner.Sleep(milliseconds);
+    Inner.Sleep(milliseconds);
 }

@@ -2,7 +2,7 @@
 // from the log, and the game must ask exactly what it asked when it was recorded; its sounds and
 // sleeps must come in the same order, and its state must match at every checkpoint. Pictures
 // and sounds go on to the inner platform: the real one for watching in the window, a silent
-// one for checking as fast as the machine can.
+// one (or one that only watches) for checking as fast as the machine can.
 #pragma once
 
 #include <chrono>
