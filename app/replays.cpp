@@ -83,15 +83,19 @@ std::string HighScoreReplayName(int32_t score) {
     return name;
 }
 
+// One line on stderr when it fails, however many files were to be written.
 void SaveReplay(const std::string& bytes, bool highScore, int32_t score) {
-    if (::mkdir(ReplayFolder, 0777) != 0 && errno != EEXIST) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(ReplayFolder, error) &&
+        (::mkdir(ReplayFolder, 0777) != 0 || !std::filesystem::is_directory(ReplayFolder, error))) {
+        const int reason = errno == EEXIST ? ENOTDIR : errno;
         std::fprintf(stderr,
                      "zantorvix: could not save the game's replay: cannot make the folder \"%s\": "
                      "%s\n",
-                     ReplayFolder, std::strerror(errno));
+                     ReplayFolder, std::strerror(reason));
         return;
     }
-    ReplaceDataFile(LastReplayFile, bytes, "the last game's replay is not kept");
+    if (!ReplaceDataFile(LastReplayFile, bytes, "the last game's replay is not kept")) return;
     if (highScore) {
         const std::string name = HighScoreReplayName(score);
         ReplaceDataFile(name.c_str(), bytes, "this high score's replay is not kept");

@@ -2,6 +2,7 @@
 // its own way, or a damaged file, is told apart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -127,6 +128,28 @@ TEST_F(ReplayTest, ADifferentDealDepartsAtTheFrameOfTheFirstLock) {
     SetPlatform(&Platform);
     EXPECT_GT(firstLock, 0);
     EXPECT_EQ(result.Frame, firstLock) << result.Message;
+}
+
+TEST_F(ReplayTest, AReplayThatCannotBeSavedSaysSoOnceAndTheGameGoesOn) {
+    WriteFile("replays", "a file where the folder should be");
+    ::testing::internal::CaptureStderr();
+    RecordingPlatform recorder(Platform);
+    SetPlatform(&recorder);
+    SetGameRecorder(&recorder);
+    Autoplayer player(5);
+    player.PiecesBeforeGivingUp = 3;
+    Platform.KeyScript = [&](ScriptedPlatform& platform, uint8_t* state) {
+        player.Keys(platform.Now, state);
+    };
+    RunGame();
+    SetGameRecorder(nullptr);
+    SetPlatform(&Platform);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(GameState.ToppedOut);
+    EXPECT_EQ(HighScoreTable[0].Name, "ROBOT");  // the game itself went on to the end
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("replay"), std::string::npos) << errors;
+    EXPECT_EQ(ReadFile("replays"), "a file where the folder should be");
 }
 
 }  // namespace

@@ -251,7 +251,12 @@ fs::path MakeGameFolder() {
     return folder;
 }
 
-GameRun::GameRun(const fs::path& folder) : Folder(folder) {
+GameRun::GameRun(const fs::path& folder, const std::vector<std::string>& arguments)
+    : Folder(folder) {
+    std::vector<char*> argv{const_cast<char*>("zantorvix")};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     DisplayName();
     Pid = fork();
     if (Pid == 0) {
@@ -261,7 +266,7 @@ GameRun::GameRun(const fs::path& folder) : Folder(folder) {
         int devNull = open("/dev/null", O_WRONLY);
         dup2(err, 2);
         dup2(devNull, 1);
-        execl(ZANTORVIX_BINARY, "zantorvix", static_cast<char*>(nullptr));
+        execv(ZANTORVIX_BINARY, argv.data());
         _exit(127);
     }
 }

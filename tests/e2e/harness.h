@@ -49,7 +49,9 @@ std::filesystem::path MakeGameFolder();
 
 class GameRun {
   public:
-    explicit GameRun(const std::filesystem::path& folder);
+    // Starts the game in the folder, with the command-line arguments given.
+    explicit GameRun(const std::filesystem::path& folder,
+                     const std::vector<std::string>& arguments = {});
     ~GameRun();
     GameRun(const GameRun&) = delete;
     GameRun& operator=(const GameRun&) = delete;

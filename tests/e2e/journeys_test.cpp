@@ -401,6 +401,53 @@ TEST_F(Journey, ClosingTheWindowEndsPromptlyAndKeepsTheFiles) {
     }
 }
 
+TEST_F(Journey, EveryGameIsRecordedAndItsReplayShowsItAgainWithoutWritingAFile) {
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+        StartGame();
+        HardDrop();
+        HardDrop();
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-game"));
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+    }
+    ASSERT_TRUE(fs::exists(Folder / "replays/last.zrp"));
+    const std::string board = ReadFile(Folder / "data.dat");
+    fs::remove(Folder / "data.dat");
+
+    auto replay =
+        std::make_unique<GameRun>(Folder, std::vector<std::string>{"--replay", "replays/last.zrp"});
+    ASSERT_TRUE(WaitForWindow(10s));
+    // The line along the top, in the game's lettering, over the level's backdrop.
+    const std::string line = "replay   enter pauses   esc leaves";
+    int width = 0;
+    for (char c : line) width += c == 'i' ? 12 : 25;
+    Image expected = PlayBackdrop();
+    ComposeWord(expected, line, (1024 - width) / 2, 12);
+    const auto lineShown = [&] {
+        return RegionDifference(TakeScreenshot(), expected, (1024 - width) / 2, 12, width, 26) <
+               4.0;
+    };
+    ASSERT_TRUE(WaitUntil(lineShown, 20s)) << "no replay line";
+    // The same game: the two pieces land where they did.
+    EXPECT_TRUE(WaitUntil(
+        [] {
+            const Image shot = TakeScreenshot();
+            return CellDifference(shot, 7, 24, 1) < 4.0 && CellDifference(shot, 8, 22, 7) < 4.0;
+        },
+        20s))
+        << "the replay never showed the two pieces";
+    KeepScreenshot(TakeScreenshot(), "replay");
+    PressKey("Escape");
+    ExpectQuitsCleanly(*replay);
+    EXPECT_EQ(replay->Stderr(), "");
+    EXPECT_FALSE(fs::exists(Folder / "data.dat"));
+    EXPECT_FALSE(fs::exists(Folder / "scores.dat"));
+    EXPECT_FALSE(board.empty());
+}
+
 TEST_F(Journey, MissingPicturesAndSoundsAreNamedAndTheGameStillRuns) {
     fs::remove(Folder / "gfx/font/Q.png");
     fs::remove(Folder / "gfx/bonus.png");
