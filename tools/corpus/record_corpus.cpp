@@ -164,9 +164,20 @@ std::string FileText(const fs::path& file) {
     return ReadFile(file);
 }
 
+int32_t CellsOf(const Board& board) {
+    int32_t cells = 0;
+    for (const auto& column : board.Cells) {
+        for (CellColour cell : column) cells += cell != 0;
+    }
+    return cells;
+}
+
 class Player {
   public:
     explicit Player(const fs::path& folder) : Folder(folder) {}
+
+    int32_t Rows = 0;            // rows cleared, as far as data.dat tells
+    bool FourRowClear = false;   // one lock took four rows or more
 
     // Steers the falling piece to the chosen place and drops it; false when the game seems
     // to be over (no piece for a long while).
@@ -206,9 +217,16 @@ class Player {
                      [&](const Falling& now) { return now.Column != column; });
                 continue;
             }
+            const int32_t cellsBefore = CellsOf(board);
             KeyDown("space");
             WaitUntil([&] { return FileText(Folder / "data.dat") != before; }, 2s);
             KeyUp("space");
+            if (piece->Code != BombPiece) {
+                // Four cells came, fifteen went with each full row.
+                const int32_t rows = (cellsBefore + 4 - CellsOf(ReadBoard(Folder))) / 15;
+                Rows += rows;
+                FourRowClear = FourRowClear || rows >= 4;
+            }
             return true;
         }
         return false;
@@ -248,6 +266,7 @@ struct Scenario {
     bool TopOut;           // else Escape
     int32_t PauseAt = -1;  // pause before this piece
     int32_t CycleAt = -1;  // keypad plus before this piece
+    int32_t Rows = 0;       // rows to clear before giving up (two level-ups take 20)
 };
 
 // Plays one scenario in a fresh folder; the replay it left, or "" when the game went wrong.
@@ -273,8 +292,10 @@ std::string PlayScenario(const Scenario& scenario) {
                 PressKey("KP_Add", 40ms);
                 Pause(300ms);
             }
-            if (!player.PlayOnePiece(true)) break;
+            // Rows saved up for a four-row clear first, then rows as they come.
+            if (!player.PlayOnePiece(!player.FourRowClear)) break;
             if (ToppedOut(folder)) break;
+            if (scenario.TopOut && player.Rows >= scenario.Rows && piece > scenario.CycleAt) break;
         }
         if (scenario.TopOut) {
             for (int press = 0; press < 30 && !ToppedOut(folder); ++press) {
@@ -310,7 +331,7 @@ int main(int argc, char** argv) {
     const fs::path output = argv[1];
     fs::create_directories(output);
     const Scenario scenarios[] = {
-        {"bombs-to-the-top", "255\n1\n1\n1", 110, true, 6, 9},
+        {"bombs-to-the-top", "255\n1\n1\n1", 400, true, 6, 9, 24},
         {"no-bombs-then-escape", "255\n0\n1\n1", 14, false},
     };
     ReplayCoverage coverage;
