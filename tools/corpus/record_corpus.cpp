@@ -176,8 +176,8 @@ class Player {
   public:
     explicit Player(const fs::path& folder) : Folder(folder) {}
 
-    int32_t Rows = 0;            // rows cleared, as far as data.dat tells
-    bool FourRowClear = false;   // one lock took four rows or more
+    int32_t Rows = 0;           // rows cleared, as far as data.dat tells
+    bool FourRowClear = false;  // one lock took four rows or more
 
     // Steers the falling piece to the chosen place and drops it; false when the game seems
     // to be over (no piece for a long while).
@@ -266,7 +266,7 @@ struct Scenario {
     bool TopOut;           // else Escape
     int32_t PauseAt = -1;  // pause before this piece
     int32_t CycleAt = -1;  // keypad plus before this piece
-    int32_t Rows = 0;       // rows to clear before giving up (two level-ups take 20)
+    int32_t Rows = 0;      // rows to clear before giving up (two level-ups take 20)
 };
 
 // Plays one scenario in a fresh folder; the replay it left, or "" when the game went wrong.
