@@ -6,9 +6,15 @@ namespace {
 uint32_t RandomState = 1;
 }
 
-int64_t Clock() { return CurrentPlatform().Clock(); }
-int64_t Time() { return CurrentPlatform().Time(); }
-void Sleep(int32_t milliseconds) { CurrentPlatform().Sleep(milliseconds); }
+int64_t Clock() {
+    return CurrentPlatform().Clock();
+}
+int64_t Time() {
+    return CurrentPlatform().Time();
+}
+void Sleep(int32_t milliseconds) {
+    CurrentPlatform().Sleep(milliseconds);
+}
 
 void TakeWindowMessage() {
     Platform& platform = CurrentPlatform();
@@ -16,7 +22,13 @@ void TakeWindowMessage() {
     if (platform.WindowCloseRequested()) throw WindowClosed{};
 }
 
-void Srand(uint32_t seed) { RandomState = seed; }
+void Srand(uint32_t seed) {
+    RandomState = seed;
+}
+
+uint32_t RandState() {
+    return RandomState;
+}
 
 int32_t Rand() {
     RandomState = RandomState * 214013u + 2531011u;

@@ -15,3 +15,5 @@ void TakeWindowMessage();
 // modulo 2^32, result bits 16 to 30, state 1 until seeded. The C library's rand differs.
 void Srand(uint32_t seed);
 int32_t Rand();
+// The generator's state as it stands: what a recorded game starts from.
+uint32_t RandState();

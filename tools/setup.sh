@@ -10,10 +10,10 @@ cd "$(dirname "$0")/.."
 # What each purpose needs, one list each; every purpose builds the game's libraries, so it
 # needs the PLAY list too. The generator of pictures and sounds draws with cairo and FreeType
 # in DejaVu (core and extra), and writes the tunes through libsndfile, which encodes MP3 with
-# LAME.
+# LAME. zlib packs the recorded games.
 PLAY_PACKAGES=(
     g++ make cmake pkg-config
-    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
+    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev zlib1g-dev
     libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
 )
 # What CPack needs to make the Debian package (dpkg-shlibdeps and file find its dependencies).

@@ -12,6 +12,9 @@ struct SdlPlatformOptions {
     // (see sdl_paths.h), working in the data folder. The program sets this; tests and tools
     // work in the folder they are started in.
     bool PlayerFolders = false;
+    // Keep the window-or-full-screen choice in "display.dat" when the player switches. Off
+    // when watching a replay, which writes no player file.
+    bool RememberWindowChoice = true;
 };
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});

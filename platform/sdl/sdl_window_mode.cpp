@@ -114,7 +114,7 @@ void SdlPlatform::ToggleFullScreen() {
     if (Window == nullptr) return;
     FullScreen = !FullScreen;
     ApplyFullScreen();
-    SaveChoice(FullScreen);
+    if (Options.RememberWindowChoice) SaveChoice(FullScreen);
 }
 
 void SdlPlatform::ApplyFullScreen() {

@@ -256,6 +256,9 @@ GameRun::GameRun(const fs::path& folder, LaunchOptions options)
       StderrFile(options.StderrFile.empty() ? folder / "stderr.txt" : options.StderrFile) {
     DisplayName();
     const fs::path binary = options.Binary.empty() ? fs::path(ZANTORVIX_BINARY) : options.Binary;
+    std::vector<char*> argv{const_cast<char*>("zantorvix")};
+    for (std::string& argument : options.Arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     Pid = fork();
     if (Pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(126);
@@ -266,7 +269,7 @@ GameRun::GameRun(const fs::path& folder, LaunchOptions options)
         int devNull = open("/dev/null", O_WRONLY);
         dup2(err, 2);
         dup2(devNull, 1);
-        execl(binary.c_str(), "zantorvix", static_cast<char*>(nullptr));
+        execv(binary.c_str(), argv.data());
         _exit(127);
     }
 }

@@ -51,9 +51,10 @@ std::filesystem::path MakeGameFolder();
 // How to start the game: which program, with what more in its environment, and where its
 // stderr goes (default: stderr.txt in its folder).
 struct LaunchOptions {
-    std::filesystem::path Binary;
-    std::vector<std::pair<std::string, std::string>> Environment;
-    std::filesystem::path StderrFile;
+    std::filesystem::path Binary{};
+    std::vector<std::pair<std::string, std::string>> Environment{};
+    std::filesystem::path StderrFile{};
+    std::vector<std::string> Arguments{};  // the command-line arguments after the program's name
 };
 
 class GameRun {

@@ -408,6 +408,63 @@ TEST_F(Journey, ClosingTheWindowEndsPromptlyAndKeepsTheFiles) {
     }
 }
 
+TEST_F(Journey, EveryGameIsRecordedAndItsReplayShowsItAgainWithoutWritingAFile) {
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+        StartGame();
+        // Two pieces dropped; a press that a busy display loses is pressed again.
+        for (int drops = 0, presses = 0; drops < 2 && presses < 6; ++presses) {
+            const std::string before = ReadFile(Folder / "data.dat");
+            PressKey("space", 60ms);
+            if (WaitUntil([&] { return ReadFile(Folder / "data.dat") != before; }, 3s)) ++drops;
+        }
+        Pause(2s);  // long enough to be seen again in the replay
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-game"));
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+    }
+    ASSERT_TRUE(fs::exists(Folder / "replays/last.zrp"));
+    const std::vector<std::string> board = BoardRows(Folder);
+    ASSERT_EQ(board.size(), 25u);
+    fs::remove(Folder / "data.dat");
+
+    auto replay = std::make_unique<GameRun>(
+        Folder, LaunchOptions{.Arguments = {"--replay", "replays/last.zrp"}});
+    ASSERT_TRUE(WaitForWindow(10s));
+    // The line along the top, in the game's lettering, over the level's backdrop.
+    const std::string line = "replay   enter pauses   esc leaves";
+    int width = 0;
+    for (char c : line) width += c == 'i' ? 12 : 25;
+    Image expected = PlayBackdrop();
+    ComposeWord(expected, line, (1024 - width) / 2, 12);
+    const auto lineShown = [&] {
+        return RegionDifference(TakeScreenshot(), expected, (1024 - width) / 2, 12, width, 26) <
+               4.0;
+    };
+    ASSERT_TRUE(WaitUntil(lineShown, 30s)) << "no replay line";
+    // The same game: the well comes to hold what it held when the game was left.
+    const auto boardShown = [&] {
+        const Image shot = TakeScreenshot();
+        for (int row = 0; row < 25; ++row) {
+            for (int column = 0; column < 15; ++column) {
+                const int colour =
+                    board[static_cast<size_t>(row)][static_cast<size_t>(column)] - '0';
+                if (colour > 0 && CellDifference(shot, column, row, colour) >= 4.0) return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(WaitUntil(boardShown, 30s)) << "the replay never showed the game's last board";
+    KeepScreenshot(TakeScreenshot(), "replay");
+    PressKey("Escape");
+    ExpectQuitsCleanly(*replay);
+    EXPECT_EQ(replay->Stderr(), "");
+    EXPECT_FALSE(fs::exists(Folder / "data.dat"));
+    EXPECT_FALSE(fs::exists(Folder / "scores.dat"));
+}
+
 TEST_F(Journey, MissingPicturesAndSoundsAreNamedAndTheGameStillRuns) {
     fs::remove(Folder / "gfx/font/Q.png");
     fs::remove(Folder / "gfx/bonus.png");

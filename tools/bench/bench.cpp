@@ -4,6 +4,7 @@
 //   zantorvix_bench                 every figure (run in the folder that holds gfx/ and sfx/)
 //   zantorvix_bench --startup-child the program's start-up, timed from inside (used by the above)
 //   zantorvix_bench --game-child    the program playing one game to the top-out (likewise)
+//   zantorvix_bench --replays [N]   only the replay figures (no display needed)
 #include <SDL.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -36,6 +37,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_platform_impl.h"
 #include "platform/system.h"
+#include "replay_bench.h"
 
 namespace {
 
@@ -638,6 +640,7 @@ int RunAll(int32_t runs) {
         std::printf("  %-44s %s\n", stages[k], text);
     }
     std::printf("  (the game run scored %d with %d pieces)\n", score, pieces);
+    PrintReplayFigures(runs);
     return 0;
 }
 
@@ -647,6 +650,10 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--startup-child") return RunStartupChild();
     if (mode == "--game-child") return RunGameChild();
+    if (mode == "--replays") {  // the replay figures alone; they need no display
+        PrintReplayFigures(argc > 2 ? std::max(3, std::atoi(argv[2])) : 9);
+        return 0;
+    }
     const int32_t runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
     return RunAll(runs);
 }
