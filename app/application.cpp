@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "game/assets.h"
 #include "game/fade.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
@@ -10,30 +11,6 @@
 #include "platform/system.h"
 
 namespace {
-
-const char* const LetterFiles[26] = {
-    "gfx//font//A.png", "gfx//font//B.png", "gfx//font//C.png", "gfx//font//D.png",
-    "gfx//font//E.png", "gfx//font//F.png", "gfx//font//G.png", "gfx//font//H.png",
-    "gfx//font//I.png", "gfx//font//J.png", "gfx//font//K.png", "gfx//font//L.png",
-    "gfx//font//M.png", "gfx//font//N.png", "gfx//font//O.png", "gfx//font//P.png",
-    "gfx//font//Q.png", "gfx//font//R.png", "gfx//font//S.png", "gfx//font//T.png",
-    "gfx//font//U.png", "gfx//font//V.png", "gfx//font//W.png", "gfx//font//X.png",
-    "gfx//font//Y.png", "gfx//font//Z.png"};
-
-const char* const LevelBackgroundFiles[10] = {
-    "gfx//background1.jpg", "gfx//background2.jpg", "gfx//background3.jpg", "gfx//background4.jpg",
-    "gfx//background5.jpg", "gfx//background6.jpg", "gfx//background7.jpg", "gfx//background8.jpg",
-    "gfx//background9.jpg", "gfx//background10.jpg"};
-
-const char* const BlockFiles[8] = {"gfx//blocks//set1//red.png",    "gfx//blocks//set1//blue.png",
-                                   "gfx//blocks//set1//aqua.png",   "gfx//blocks//set1//yellow.png",
-                                   "gfx//blocks//set1//orange.png", "gfx//blocks//set1//pink.png",
-                                   "gfx//blocks//set1//green.png",  "gfx//blocks//set1//bomb.png"};
-
-const char* const DigitFiles[10] = {"gfx//font//0.png", "gfx//font//1.png", "gfx//font//2.png",
-                                    "gfx//font//3.png", "gfx//font//4.png", "gfx//font//5.png",
-                                    "gfx//font//6.png", "gfx//font//7.png", "gfx//font//8.png",
-                                    "gfx//font//9.png"};
 
 void DrawLoadingFrame() {
     BeginFrame();
@@ -64,13 +41,13 @@ void InitialiseProgramState() {
 }
 
 void PrepareTitleSprites() {
-    PreparePicture("gfx//titlebkg.png");
-    for (const char* file : LetterFiles) PreparePicture(file);
+    PreparePicture(TitlePicture.Name);
+    for (const PictureFile& letter : LetterPictures) PreparePicture(letter.Name);
 }
 
 void LoadTitleSprites() {
-    Sprites.TitleBackground.Load("gfx//titlebkg.png");
-    for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterFiles[i]);
+    Sprites.TitleBackground.Load(TitlePicture.Name);
+    for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterPictures[i].Name);
 }
 
 namespace {
@@ -84,31 +61,33 @@ struct SpriteFile {
 std::vector<SpriteFile> GameSpriteFiles() {
     SpriteSet& s = Sprites;
     std::vector<SpriteFile> files;
-    for (int i = 0; i < 10; ++i) files.push_back({&s.LevelBackgrounds[i], LevelBackgroundFiles[i]});
-    files.insert(files.end(), {{&s.Hud, "gfx//HUD.dds"},
-                               {&s.Colon, "gfx//colon.png"},
-                               {&s.Start, "gfx//start.png"},
-                               {&s.Start2, "gfx//start2.png"},
-                               {&s.OptionsItem, "gfx//options.png"},
-                               {&s.OptionsItem2, "gfx//options2.png"},
-                               {&s.Exit, "gfx//exit.png"},
-                               {&s.Exit2, "gfx//exit2.png"},
-                               {&s.Volume, "gfx//volume.png"},
-                               {&s.Volume2, "gfx//volume2.png"},
-                               {&s.Bombs, "gfx//bombs.png"},
-                               {&s.Bombs2, "gfx//bombs2.png"},
-                               {&s.Shadow, "gfx//shadow.png"},
-                               {&s.Shadow2, "gfx//shadow2.png"},
-                               {&s.On, "gfx//on.png"},
-                               {&s.On2, "gfx//on2.png"},
-                               {&s.Off, "gfx//off.png"},
-                               {&s.Off2, "gfx//off2.png"},
-                               {&s.Preview, "gfx//preview.png"},
-                               {&s.Preview2, "gfx//preview2.png"},
-                               {&s.BonusHeading, "gfx//bonus.png"}});
-    for (int i = 0; i < 8; ++i) files.push_back({&s.Blocks[i], BlockFiles[i]});
-    files.push_back({&s.ShadowBlock, "gfx//blocks//set1//shadow.png"});
-    for (int i = 0; i < 10; ++i) files.push_back({&s.Digits[i], DigitFiles[i]});
+    for (int i = 0; i < 10; ++i) {
+        files.push_back({&s.LevelBackgrounds[i], LevelBackgroundPictures[i].Name});
+    }
+    files.insert(files.end(), {{&s.Hud, HudPicture.Name},
+                               {&s.Colon, ColonPicture.Name},
+                               {&s.Start, StartPicture.Name},
+                               {&s.Start2, Start2Picture.Name},
+                               {&s.OptionsItem, OptionsPicture.Name},
+                               {&s.OptionsItem2, Options2Picture.Name},
+                               {&s.Exit, ExitPicture.Name},
+                               {&s.Exit2, Exit2Picture.Name},
+                               {&s.Volume, VolumePicture.Name},
+                               {&s.Volume2, Volume2Picture.Name},
+                               {&s.Bombs, BombsPicture.Name},
+                               {&s.Bombs2, Bombs2Picture.Name},
+                               {&s.Shadow, ShadowPicture.Name},
+                               {&s.Shadow2, Shadow2Picture.Name},
+                               {&s.On, OnPicture.Name},
+                               {&s.On2, On2Picture.Name},
+                               {&s.Off, OffPicture.Name},
+                               {&s.Off2, Off2Picture.Name},
+                               {&s.Preview, PreviewPicture.Name},
+                               {&s.Preview2, Preview2Picture.Name},
+                               {&s.BonusHeading, BonusPicture.Name}});
+    for (int i = 0; i < 8; ++i) files.push_back({&s.Blocks[i], BlockPictures[i].Name});
+    files.push_back({&s.ShadowBlock, ShadowBlockPicture.Name});
+    for (int i = 0; i < 10; ++i) files.push_back({&s.Digits[i], DigitPictures[i].Name});
     return files;
 }
 

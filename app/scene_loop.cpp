@@ -1,5 +1,6 @@
 // The scene loop and the program's run from start-up to shutdown.
 #include "app/application.h"
+#include "app/replays.h"
 #include "frontend/high_scores.h"
 #include "frontend/options.h"
 #include "frontend/score_screen.h"
@@ -13,8 +14,7 @@
 void RunSceneLoop() {
     for (;;) {
         if (!QuitRequested) RunTitleMenu();
-        if (!QuitRequested) RunPlayScene();
-        if (!QuitRequested && GameState.ToppedOut) RunScoreScreen();
+        if (!QuitRequested) RunGame();  // the play scene, then the score screen after a top-out
         if (!QuitRequested) ResetGame();
         if (QuitRequested) break;
     }

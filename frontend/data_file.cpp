@@ -61,11 +61,13 @@ void SyncFolderOf(const char* name) {
     ::close(fd);
 }
 
-bool SaveFailed(const char* name, const std::string& reason) {
-    std::fprintf(stderr,
-                 "zantorvix: could not save \"%s\": %s; the old file is kept, and the new values "
-                 "last until the game ends\n",
-                 name, reason.c_str());
+// What a failed save of options or scores means for the player.
+constexpr const char* SettingsKeptInMemory =
+    "the old file is kept, and the new values last until the game ends";
+
+bool SaveFailed(const char* name, const std::string& reason, const char* consequence) {
+    std::fprintf(stderr, "zantorvix: could not save \"%s\": %s; %s\n", name, reason.c_str(),
+                 consequence);
     return false;
 }
 
@@ -119,35 +121,39 @@ FileRead ReadDataFile(const char* name, std::string& content) {
     return FileRead::Read;
 }
 
-bool ReplaceDataFile(const char* name, std::string_view content) {
+bool ReplaceDataFile(const char* name, std::string_view content, const char* consequence) {
+    if (consequence == nullptr) consequence = SettingsKeptInMemory;
+    const auto failed = [&](const std::string& reason) {
+        return SaveFailed(name, reason, consequence);
+    };
     // One fixed temporary name: a save killed halfway leaves at most this one file, which the
     // next save reuses and which nothing ever reads.
     const std::string temp = std::string(name) + ".tmp";
     // A file the player made read-only stays as it is, as it would if it were written in place.
-    if (::access(name, W_OK) != 0 && errno == EACCES) return SaveFailed(name, "it is read-only");
+    if (::access(name, W_OK) != 0 && errno == EACCES) return failed("it is read-only");
     int fd = -1;
     // Two copies of the game saving at once take turns on a lock of the temporary file. The
     // one that waited may hold a file the other has meanwhile renamed into place; it then
     // opens the temporary name afresh rather than write into the finished file.
     for (int attempt = 0; fd < 0; ++attempt) {
-        if (attempt == 100) return SaveFailed(name, "\"" + temp + "\" keeps changing hands");
+        if (attempt == 100) return failed("\"" + temp + "\" keeps changing hands");
         const int candidate =
             ::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
         if (candidate < 0) {
-            return SaveFailed(name, Because("cannot create \"" + temp + "\"", errno));
+            return failed(Because("cannot create \"" + temp + "\"", errno));
         }
         Descriptor held(candidate);
         // A file system without locks still gets its save, just without the turn-taking.
         if (::flock(candidate, LOCK_EX) != 0 && errno != ENOLCK && errno != EOPNOTSUPP &&
             errno != ENOSYS) {
-            return SaveFailed(name, Because("cannot lock \"" + temp + "\"", errno));
+            return failed(Because("cannot lock \"" + temp + "\"", errno));
         }
         struct stat mine {};
         if (::fstat(candidate, &mine) != 0) {
-            return SaveFailed(name, Because("cannot inspect \"" + temp + "\"", errno));
+            return failed(Because("cannot inspect \"" + temp + "\"", errno));
         }
         if (!S_ISREG(mine.st_mode)) {
-            return SaveFailed(name, "\"" + temp + "\" is in the way and is not a regular file");
+            return failed("\"" + temp + "\" is in the way and is not a regular file");
         }
         struct stat there {};
         if (::stat(temp.c_str(), &there) != 0 || !SameFile(mine, there)) continue;
@@ -157,7 +163,7 @@ bool ReplaceDataFile(const char* name, std::string_view content) {
     const auto fail = [&](const std::string& step) {
         const int error = errno;
         ::unlink(temp.c_str());  // still ours: we hold its lock
-        return SaveFailed(name, Because(step, error));
+        return failed(Because(step, error));
     };
     if (::ftruncate(fd, 0) != 0) return fail("cannot empty \"" + temp + "\"");
     // Keep the permissions the player gave the old file.

@@ -22,8 +22,9 @@ FileRead ReadDataFile(const char* name, std::string& content);
 
 // Replaces the file with content: a temporary file beside it is written, flushed to disk and
 // renamed over the old one. False, after one stderr line naming the file and the reason, when
-// that fails; the old file is then untouched.
-bool ReplaceDataFile(const char* name, std::string_view content);
+// that fails; the old file is then untouched. The line ends with what the failure means for
+// the player: by default, that the new values last until the game ends.
+bool ReplaceDataFile(const char* name, std::string_view content, const char* consequence = nullptr);
 
 // How far a reader got through a file's items, in order.
 struct ItemsRead {

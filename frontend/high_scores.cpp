@@ -75,6 +75,7 @@ void LoadHighScoreTable() {
 }
 
 void SaveHighScoreTable() {
+    if (!PlayerFilesWritable) return;
     ReplaceDataFile(HighScoreFileName, WriteHighScoreTable(HighScoreTable));
 }
 

@@ -128,7 +128,7 @@ void TakeNameKeys(std::string& name) {
 
 }  // namespace
 
-void RunScoreScreen() {
+bool RunScoreScreen() {
     const Tally tally = WorkOutTally();
     DrawList(tally, nullptr, OpaqueWhite);
 
@@ -159,4 +159,5 @@ void RunScoreScreen() {
         Sleep(1);
     }
     Sleep(500);
+    return entered;
 }

@@ -2,5 +2,6 @@
 #pragma once
 
 // Tallies the bonuses over the final stack, takes a name for a score that beats the fifth
-// entry, saves the table, waits for Escape or Return and fades out.
-void RunScoreScreen();
+// entry, saves the table, waits for Escape or Return and fades out. True when a name was
+// entered into the table.
+bool RunScoreScreen();

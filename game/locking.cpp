@@ -167,6 +167,7 @@ void DealNextPiece() {
 }
 
 void WriteBoardDump() {
+    if (!PlayerFilesWritable) return;
     errno = 0;
     std::FILE* file = std::fopen(BoardDumpFile, "w");
     if (file == nullptr) {

@@ -77,6 +77,10 @@ bool RunFrames() {
         if (IsDown(DIK_RETURN)) {
             WaitForKeysUp({DIK_RETURN});
             PauseGame();
+        } else if (FocusWasLost()) {
+            // A player who switches to another window comes back to a paused game, as if
+            // Enter had been pressed on the way out.
+            PauseGame();
         }
         if (IsDown(DIK_UP) && g.RotateRepeat == 0) {
             RotatePiece();
@@ -115,6 +119,7 @@ bool RunFrames() {
 
 void RunPlayScene() {
     GameMusicStopper stopMusic;
+    FocusWasLost();  // a loss from the menus is old news; only one during play pauses
     PlaySound(ChannelGameMusic, SoundBank[SoundGameMusic]);
     SetVolume(ChannelGameMusic, GameMusicVolume);
 
@@ -151,6 +156,7 @@ void PauseGame() {
         }
         Sleep(1);
     }
+    FocusWasLost();  // leaving the window while paused must not pause again on return
     SetPaused(ChannelGameMusic, false);
 }
 

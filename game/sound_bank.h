@@ -4,27 +4,8 @@
 
 #include <cstdint>
 
+#include "game/assets.h"
 #include "platform/sound.h"
-
-// Slots of the sound bank.
-enum SoundSlot : int32_t {
-    SoundGameMusic = 0,      // "sfx\bgm.mp3"
-    SoundGameMusicLoop = 1,  // "sfx\bgm2.mp3"
-    SoundTitleMusic = 2,     // "sfx\bgm3.mp3"
-    SoundLine = 3,
-    SoundDrop = 4,
-    SoundBoo = 5,
-    SoundGroan = 6,
-    SoundGroan2 = 7,
-    SoundOh = 8,
-    SoundCheer = 9,
-    SoundApplause1 = 10,
-    SoundApplause2 = 11,
-    SoundRotate = 12,
-    SoundExplode = 13,
-    SoundExplode2 = 14,
-    SoundSlotCount = 15,
-};
 
 // The fixed channels of the channel plan.
 enum SoundChannel : int32_t {
@@ -35,7 +16,6 @@ enum SoundChannel : int32_t {
     ChannelLine = 4,       // one per full row
 };
 
-extern const char* const SoundFiles[SoundSlotCount];
 extern SampleId SoundBank[SoundSlotCount];
 
 // Lets the platform start reading the 15 sound files while the loading screen fades in.

@@ -6,3 +6,4 @@ HighScoreTableRecord HighScoreTable;
 SpriteSet Sprites;
 uint32_t FadeLevel = OpaqueWhite;
 uint8_t QuitRequested = 0;
+bool PlayerFilesWritable = true;

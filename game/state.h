@@ -116,6 +116,9 @@ extern SpriteSet Sprites;
 extern uint32_t FadeLevel;
 // Set only by the title menu; ends the scene loop.
 extern uint8_t QuitRequested;
+// False while a recorded game plays back: the game then writes none of the player's files
+// ("data.dat", "scores.dat").
+extern bool PlayerFilesWritable;
 
 inline constexpr uint32_t OpaqueWhite = 0xFFFFFFFFu;
 inline constexpr uint32_t TransparentWhite = 0x00FFFFFFu;

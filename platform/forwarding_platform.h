@@ -23,6 +23,7 @@ class ForwardingPlatform : public Platform {
     void PreparePicture(const char* file) override { Inner.PreparePicture(file); }
     void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
     bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
+    bool FocusLost() override { return Inner.FocusLost(); }
     void CreateKeyboard() override { Inner.CreateKeyboard(); }
     void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
     void OpenSound() override { Inner.OpenSound(); }

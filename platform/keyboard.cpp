@@ -18,6 +18,10 @@ void PollKeyboard() {
     if (platform.WindowCloseRequested()) throw WindowClosed{};
 }
 
+bool FocusWasLost() {
+    return CurrentPlatform().FocusLost();
+}
+
 void WaitForKeysUp(std::initializer_list<uint8_t> keys) {
     for (;;) {
         bool down = false;

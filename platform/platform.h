@@ -38,6 +38,10 @@ class Platform {
     virtual void TakeWindowMessage() = 0;
     // True once the player has closed the window (close button, desktop close command).
     virtual bool WindowCloseRequested() = 0;
+    // True once for each time the window lost the keyboard focus (the player switched to
+    // another window, or the screen was locked): the first call after a loss answers true,
+    // later calls false until the focus is lost again. Events are noticed while polling.
+    virtual bool FocusLost() = 0;
 
     // Keyboard: 256 bytes indexed by DirectInput key code, non-zero while the key is down.
     // Every poll first pumps the window system's events.

@@ -12,9 +12,10 @@ int64_t Clock() {
 int64_t Time() {
     return CurrentPlatform().Time();
 }
+// A close during the sleep ends it early; the frame or poll that follows ends the scene. (The
+// sleep asks nothing itself: a recorded game holds every question the game asked, in order.)
 void Sleep(int32_t milliseconds) {
     CurrentPlatform().Sleep(milliseconds);
-    ThrowIfWindowClosed();
 }
 
 void TakeWindowMessage() {
@@ -25,6 +26,10 @@ void TakeWindowMessage() {
 
 void Srand(uint32_t seed) {
     RandomState = seed;
+}
+
+uint32_t RandState() {
+    return RandomState;
 }
 
 int32_t Rand() {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/application.h"
+#include "game/assets.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/renderer.h"
@@ -30,19 +31,28 @@ TEST(GeneratedAssetsTest, EveryPictureAndSoundLoadsThroughTheRealLayerWithoutACo
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_EQ(errors, "");
 
-        // Every sprite of the set (a record of nothing but sprites) holds a real texture.
+        // Every sprite of the set (a record of nothing but sprites, in the order they load)
+        // holds a real texture of the listed size.
         const Sprite* first = reinterpret_cast<const Sprite*>(&Sprites);
         const size_t count = sizeof(SpriteSet) / sizeof(Sprite);
         ASSERT_EQ(count, 77u);
+        ASSERT_EQ(count, SpriteCount);
         for (size_t i = 0; i < count; ++i) {
             const Sprite& sprite = first[i];
-            EXPECT_NE(sprite.Texture, 0) << sprite.Name;
-            EXPECT_GT(sprite.Width, 0) << sprite.Name;
-            EXPECT_GT(sprite.Height, 0) << sprite.Name;
+            const PictureFile& file = EveryPicture[i];
+            SCOPED_TRACE(file.Name);
+            ASSERT_NE(sprite.Name, nullptr);
+            EXPECT_STREQ(sprite.Name, file.Name);
+            EXPECT_NE(sprite.Texture, 0);
+            EXPECT_GT(sprite.Width, 0);
+            EXPECT_GT(sprite.Height, 0);
+            if (file.Width > 0) {
+                EXPECT_EQ(sprite.Width, file.Width);
+            }
+            if (file.Height > 0) {
+                EXPECT_EQ(sprite.Height, file.Height);
+            }
         }
-        EXPECT_EQ(Sprites.Hud.Width, 1024);
-        EXPECT_EQ(Sprites.Hud.Height, 768);
-        EXPECT_EQ(Sprites.Blocks[7].Width, 26);
         for (int32_t slot = 0; slot < SoundSlotCount; ++slot) {
             EXPECT_GE(SoundBank[slot], 0) << SoundFiles[slot];
         }

@@ -2,6 +2,8 @@
 // game loads is there, in the size and format it is drawn or played at, and the pictures keep
 // the promises players rely on (a clear well, blocks told apart without colour, no stray
 // colour-key pixels).
+#include "game/assets.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,14 +30,8 @@ using Bytes = std::vector<uint8_t>;
 const std::string RunDir = ZANTORVIX_RUN_DIR;
 
 // The game names files as "gfx//font//A.png" and "sfx\bgm.mp3".
-std::string OnDisk(std::string name) {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    std::string path = RunDir + "/";
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '/' && i > 0 && name[i - 1] == '/') continue;
-        path += name[i];
-    }
-    return path;
+std::string OnDisk(const std::string& name) {
+    return RunDir + "/" + RunFolderPath(name);
 }
 
 Bytes ReadAll(const std::string& path) {
@@ -376,27 +371,27 @@ std::string BaseName(const std::string& name) {
 
 // --- Pictures -------------------------------------------------------------------------------
 
-TEST(AssetsTest, EveryPictureTheGameLoadsHasTheSizeItIsDrawnAt) {
+TEST(AssetsTest, EveryPictureTheGameLoadsIsListedAndHasTheSizeItIsDrawnAt) {
+    // The game loads the listed pictures, in the listed order, and nothing else: so the
+    // generator, which makes what the list names, makes all it needs.
     const LoadList load = WhatTheGameLoads();
     ASSERT_EQ(load.Pictures.size(), 77u);
-    // Exact sizes where the layout depends on them; limits elsewhere.
-    const std::map<std::string, std::pair<int, int>> exact = {
-        {"titlebkg.png", {1024, 768}}, {"HUD.dds", {1024, 768}},   {"start.png", {124, -1}},
-        {"start2.png", {156, -1}},     {"options.png", {164, -1}}, {"options2.png", {200, -1}},
-        {"exit.png", {90, -1}},        {"exit2.png", {108, -1}},   {"bonus.png", {164, -1}},
-    };
-    for (const std::string& name : load.Pictures) {
+    std::vector<std::string> listed;
+    for (size_t i = 0; i < SpriteCount; ++i) listed.push_back(EveryPicture[i].Name);
+    EXPECT_EQ(load.Pictures, listed);
+    // The listed size where the layout depends on one; the layout's limits elsewhere.
+    for (const PictureFile& file : EveryPicture) {
+        const std::string name = file.Name;
         SCOPED_TRACE(name);
         const std::string base = BaseName(name);
         const std::string path = OnDisk(name);
         ASSERT_TRUE(fs::exists(path)) << path;
         const Image image = ReadPicture(path);
-        auto it = exact.find(base);
-        if (it != exact.end()) {
-            EXPECT_EQ(image.Width, it->second.first);
-            if (it->second.second > 0) {
-                EXPECT_EQ(image.Height, it->second.second);
-            }
+        if (file.Width > 0) {
+            EXPECT_EQ(image.Width, file.Width);
+        }
+        if (file.Height > 0) {
+            EXPECT_EQ(image.Height, file.Height);
         }
         if (name.find("background") != std::string::npos) {
             EXPECT_EQ(image.Width, 1024);
@@ -427,21 +422,18 @@ TEST(AssetsTest, EveryPictureTheGameLoadsHasTheSizeItIsDrawnAt) {
             EXPECT_LE(image.Height, 45);
         }
     }
-    const Image icon = ReadPng(RunDir + "/gfx/icon.png");
-    EXPECT_EQ(icon.Width, 64);
-    EXPECT_EQ(icon.Height, 64);
 }
 
 TEST(AssetsTest, HighlightedMenuItemsStayCentredOnTheMiddleOfTheScreen) {
     // The menu draws each item at a fixed x; both variants must centre on x 512.
     const struct {
-        const char* File;
+        PictureFile File;
         int X;
-    } items[] = {{"start.png", 450},    {"start2.png", 434}, {"options.png", 430},
-                 {"options2.png", 412}, {"exit.png", 467},   {"exit2.png", 458}};
+    } items[] = {{StartPicture, 450},    {Start2Picture, 434}, {OptionsPicture, 430},
+                 {Options2Picture, 412}, {ExitPicture, 467},   {Exit2Picture, 458}};
     for (const auto& item : items) {
-        SCOPED_TRACE(item.File);
-        const Image image = ReadPng(RunDir + "/gfx/" + item.File);
+        SCOPED_TRACE(item.File.Name);
+        const Image image = ReadPng(OnDisk(item.File.Name));
         EXPECT_EQ(item.X * 2 + image.Width, 1024);
         // The lettering itself, not only the picture, is centred.
         int left = image.Width, right = -1;
@@ -473,7 +465,8 @@ TEST(AssetsTest, NoPngUsesTheTransparentColourKeyByAccident) {
 TEST(AssetsTest, LettersAreLightOverADarkOutline) {
     for (char c : std::string("ABCMWIO0123456789")) {
         SCOPED_TRACE(std::string(1, c));
-        const Image image = ReadPng(RunDir + "/gfx/font/" + c + ".png");
+        const PictureFile& file = c >= 'A' ? LetterPictures[c - 'A'] : DigitPictures[c - '0'];
+        const Image image = ReadPng(OnDisk(file.Name));
         int light = 0, dark = 0;
         for (const auto& p : image.Rgba) {
             if (p[3] < 200) continue;
@@ -491,11 +484,12 @@ TEST(AssetsTest, LettersAreLightOverADarkOutline) {
 }
 
 TEST(AssetsTest, BlocksDifferInBrightnessAndInTheirMark) {
-    const char* names[] = {"red", "blue", "aqua", "yellow", "orange", "pink", "green", "bomb"};
+    std::vector<std::string> names;
     std::vector<double> brightness;
     std::vector<std::vector<bool>> marks;
-    for (const char* name : names) {
-        const Image block = ReadPng(RunDir + "/gfx/blocks/set1/" + name + ".png");
+    for (const PictureFile& file : BlockPictures) {
+        names.push_back(BaseName(file.Name));
+        const Image block = ReadPng(OnDisk(file.Name));
         // The tile's body, round the mark.
         double sum = 0;
         int n = 0;
@@ -519,7 +513,7 @@ TEST(AssetsTest, BlocksDifferInBrightnessAndInTheirMark) {
     }
     for (size_t a = 0; a < brightness.size(); ++a) {
         for (size_t b = a + 1; b < brightness.size(); ++b) {
-            SCOPED_TRACE(std::string(names[a]) + " and " + names[b]);
+            SCOPED_TRACE(names[a] + " and " + names[b]);
             EXPECT_GT(std::abs(brightness[a] - brightness[b]), 0.05)
                 << brightness[a] << " against " << brightness[b];
             int differ = 0;
@@ -530,7 +524,7 @@ TEST(AssetsTest, BlocksDifferInBrightnessAndInTheirMark) {
 }
 
 TEST(AssetsTest, ShadowBlockIsSeeThrough) {
-    const Image shadow = ReadPng(RunDir + "/gfx/blocks/set1/shadow.png");
+    const Image shadow = ReadPng(OnDisk(ShadowBlockPicture.Name));
     const auto& centre = shadow.At(13, 13);
     EXPECT_GT(centre[3], 40);
     EXPECT_LT(centre[3], 200);
@@ -538,7 +532,7 @@ TEST(AssetsTest, ShadowBlockIsSeeThrough) {
 }
 
 TEST(AssetsTest, HudLeavesTheWellClearAndTheCornerPlain) {
-    const Image hud = ReadDds(RunDir + "/gfx/HUD.dds");
+    const Image hud = ReadDds(OnDisk(HudPicture.Name));
     ASSERT_EQ(hud.Width, 1024);
     ASSERT_EQ(hud.Height, 768);
     int opaqueInWell = 0;
@@ -566,7 +560,7 @@ TEST(AssetsTest, HudLeavesTheWellClearAndTheCornerPlain) {
 }
 
 TEST(AssetsTest, TitleKeepsTheMenuAndTableAreasCalm) {
-    const Image title = ReadPng(RunDir + "/gfx/titlebkg.png");
+    const Image title = ReadPng(OnDisk(TitlePicture.Name));
     // Behind the menu, the options rows and the high-score table the picture stays dark, so
     // the light lettering reads.
     for (auto [x0, y0, x1, y1] :

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/fuzz_checks.h"
+#include "support/replay_fuzz_checks.h"
 
 namespace {
 
@@ -73,6 +74,20 @@ TEST(FuzzSeedsTest, DdsSeedsPassTheChecksAndCoverPicturesAndRefusals) {
     }
     EXPECT_GT(pictures, 0);
     EXPECT_GT(refusals, 0);
+}
+
+TEST(FuzzSeedsTest, ReplaySeedsPassTheChecksAndCoverWholeAndRefusedFiles) {
+    const std::vector<Seed> seeds = SeedsOf("replay");
+    ASSERT_GE(seeds.size(), 3u);
+    int whole = 0, refused = 0;
+    for (const Seed& seed : seeds) {
+        EXPECT_EQ(fuzz_checks::CheckReplayReader(seed.Bytes), "") << seed.Name;
+        Replay replay;
+        std::string reason;
+        (ReadReplay(seed.Bytes, replay, reason) ? whole : refused) += 1;
+    }
+    EXPECT_GT(whole, 0);
+    EXPECT_GT(refused, 0);
 }
 
 // The checks themselves must catch what they are there for.

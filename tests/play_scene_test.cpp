@@ -256,7 +256,6 @@ TEST_F(PlaySceneTest, KeypadPlusCyclesThroughTheCodesThatFit) {
     EXPECT_EQ(GameState.CurrentPiece, 6);
     EXPECT_EQ(std::count(Platform.Sleeps.begin(), Platform.Sleeps.end(), 100), 3);
     EXPECT_EQ(Falling(1, 4).File, "gfx//blocks//set1//blue.png");
-    Platform.CloseAfterFrames = 1'000'000;  // the calls below come with the window open again
 
     // By the right wall, only the codes narrow enough come in turn, past 19 back to 0.
     FillBoard(0);
@@ -314,6 +313,34 @@ TEST_F(PlaySceneTest, PauseShowsTheHudAloneAndHoldsTheGameUntilEnterAgain) {
     // the pause has updated it.
     EXPECT_EQ(DigitsAt(PlayFrame(7), 645, 195, 275), "0000");
     EXPECT_EQ(DigitsAt(PlayFrame(8), 645, 195, 275), "0003");
+}
+
+TEST_F(PlaySceneTest, LeavingTheWindowDuringPlayPausesAsEnterWould) {
+    Platform.FrameTime = 30;
+    Platform.LoseFocus();  // left in the title menu: play starts all the same
+    Platform.Release(5);
+    Platform.FocusLostAtPolls.insert(6);
+    Platform.Release(1 + 3000);
+    Platform.Hold({DIK_RETURN}, 1);
+    Platform.Release(1);
+    EXPECT_FALSE(RunScene(5 + 1 + 30));
+    EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(5)));
+    const Frame& pause = PlayFrame(6);
+    EXPECT_TRUE(pause.Shows(HudImage));
+    EXPECT_FALSE(DrawsInsideTheWell(pause));
+    EXPECT_EQ(pause.PollsBefore, 6);
+    // Enter brings the board back, and the loss is not taken twice.
+    EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(7)));
+    EXPECT_EQ(PlayFrame(7).PollsBefore, 6 + 3000 + 2);
+    for (int32_t n = 8; n <= 36; ++n) EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(n))) << n;
+    std::vector<SoundOp> ops;
+    for (const SoundCall& call : Platform.Sounds) {
+        if (call.Channel == ChannelGameMusic && call.Op != SoundOp::SetVolume) {
+            ops.push_back(call.Op);
+        }
+    }
+    EXPECT_EQ(
+        ops, (std::vector<SoundOp>{SoundOp::Play, SoundOp::Pause, SoundOp::Resume, SoundOp::Stop}));
 }
 
 TEST_F(PlaySceneTest, EscapeFadesOutOverAHundredAndTwentyNineFramesThenWaits) {

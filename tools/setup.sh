@@ -1,41 +1,126 @@
 #!/usr/bin/env bash
-# Shared set-up of ./play and ./test: installs the Debian packages that are missing, then
-# configures (once) and builds into build/. Pass extra CMake options as arguments.
+# Shared set-up of ./play, ./test, ./bench, ./soak and ./fuzz: installs the Debian packages that
+# the purpose needs and that are missing, configures its build folder (again only when an option
+# changed), and builds that purpose's targets.
+#   tools/setup.sh play|test|bench|soak|fuzz [CMAKE_OPTION...]
+# BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(
-    build-essential cmake pkg-config
-    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libmpg123-dev libx11-dev libxdamage-dev
-    libgtest-dev
+# What each purpose needs, one list each; every purpose builds the game's libraries, so it
+# needs the PLAY list too. The generator of pictures and sounds draws with cairo and FreeType
+# in DejaVu (core and extra), and writes the tunes through libsndfile, which encodes MP3 with
+# LAME. zlib packs the recorded games. The game decodes its tunes with libmpg123 (SDL_mixer's
+# own MP3 decoder) and asks the X server what it offers through Xlib.
+PLAY_PACKAGES=(
+    g++ make cmake pkg-config
+    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev zlib1g-dev libmpg123-dev libx11-dev
     libcairo2-dev libfreetype-dev libsndfile1-dev libmp3lame0 fonts-dejavu-core fonts-dejavu-extra
-    xvfb xauth xdotool imagemagick x11-utils
-    clang libclang-rt-14-dev
 )
+# What CPack needs to make the Debian package (dpkg-shlibdeps and file find its dependencies).
+PACKAGE_PACKAGES=(dpkg-dev file)
+# GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
+# layouts for the one typed under French; the checkers of the desktop entry, the AppStream
+# file and the Debian package, which a test builds.
+TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xdotool x11-xkb-utils xkb-data
+    desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}")
+# The benchmark starts its own virtual displays, presses keys with xdotool and counts the
+# game's presents through the X Damage extension.
+BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
+SOAK_PACKAGES=()
+FUZZ_PACKAGES=(clang libclang-rt-dev)
 
+purpose=${1:-}
+[ $# -gt 0 ] && shift
+case "$purpose" in
+    play)
+        packages=("${PLAY_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets)
+        options=()
+        ;;
+    test)
+        packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
+        targets=(all)  # the tests, and every tool, so that none stops compiling unseen
+        options=(-DZANTORVIX_TESTS=ON)
+        ;;
+    package)
+        packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_desktop_files)
+        options=()
+        ;;
+    bench)
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_bench)
+        options=()
+        ;;
+    soak)
+        packages=("${PLAY_PACKAGES[@]}" "${SOAK_PACKAGES[@]}")
+        targets=(zantorvix_soak)
+        options=(-DZANTORVIX_SANITIZE=ON -DZANTORVIX_TESTS=OFF)
+        : "${BUILD_DIR:=build-soak}"
+        ;;
+    fuzz)
+        packages=("${PLAY_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}")
+        targets=(fuzz_options fuzz_scores fuzz_dds)
+        options=(-DZANTORVIX_FUZZ=ON -DZANTORVIX_TESTS=OFF)
+        : "${BUILD_DIR:=build-fuzz}"
+        export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
+        ;;
+    *)
+        echo "usage: tools/setup.sh play|test|package|bench|soak|fuzz [CMAKE_OPTION...]" >&2
+        exit 2
+        ;;
+esac
+options+=("$@")
+BUILD_DIR=${BUILD_DIR:-build}
+
+# One dpkg-query for the whole list: names it does not know are simply not installed.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+    awk '$NF == "installed" { print $1 }' || true)
 missing=()
-for package in "${PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+for package in "${packages[@]}"; do
+    if ! grep -qxF "$package" <<<"$installed" && [[ " ${missing[*]} " != *" $package "* ]]; then
         missing+=("$package")
     fi
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing missing packages: ${missing[*]}"
-    SUDO=""
+    SUDO=()
     if [ "$(id -u)" -ne 0 ]; then
         if command -v sudo >/dev/null 2>&1; then
-            SUDO="sudo"
+            SUDO=(sudo)
         else
             echo "error: these packages are missing and there is no sudo to install them: ${missing[*]}" >&2
             exit 1
         fi
     fi
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+        "${missing[@]}"
 fi
 
-BUILD_DIR=${BUILD_DIR:-build}
-if [ ! -f "$BUILD_DIR/CMakeCache.txt" ] || [ $# -gt 0 ]; then
-    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+# Configure when the folder was never configured (or its configure did not finish), or when an
+# option asked for differs from the one the folder was configured with.
+configure=false
+cache="$BUILD_DIR/CMakeCache.txt"
+if [ ! -f "$cache" ] || { [ ! -f "$BUILD_DIR/Makefile" ] && [ ! -f "$BUILD_DIR/build.ninja" ]; }; then
+    configure=true
+else
+    for option in "${options[@]}"; do
+        if [[ "$option" =~ ^-D([^:=]+)(:[^=]*)?=(.*)$ ]]; then
+            # The cache holds NAME:TYPE=VALUE; an option it lacks or holds otherwise reconfigures.
+            if ! awk -v name="${BASH_REMATCH[1]}" -v value="${BASH_REMATCH[3]}" '
+                    { entry = $0; sub(/=.*/, "", entry); sub(/:.*/, "", entry) }
+                    entry == name { sub(/^[^=]*=/, ""); found = $0 == value; exit }
+                    END { exit !found }' "$cache"; then
+                configure=true
+            fi
+        else
+            configure=true  # an option of another kind: CMake judges it
+        fi
+    done
 fi
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+if $configure; then
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
+fi
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target "${targets[@]}"

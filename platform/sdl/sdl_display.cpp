@@ -66,14 +66,17 @@ bool SdlPlatform::OpenDisplay(const char* title) {
 }
 
 bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
-    // Made at the desktop's own size: without a window manager (a bare X server) the
-    // full-screen request is not carried out, and the window would stay 1024x768 while SDL
-    // draws for the whole desktop.
+    // Full screen is made at the desktop's own size: without a window manager (a bare X
+    // server) the full-screen request is not carried out, and the window would stay 1024x768
+    // while SDL draws for the whole desktop.
+    FullScreen = ReadFullScreenChoice();
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
         desktop.w = ScreenWidth;
         desktop.h = ScreenHeight;
     }
+    int width = desktop.w, height = desktop.h;
+    if (!FullScreen) WindowSizeFor(0, width, height);
     const WindowSystemFacts facts = LookAtWindowSystem();
     const char* named = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
     const bool rendererNamed = named != nullptr && *named != '\0';
@@ -81,20 +84,24 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
     // make it a second time; where OpenGL can only draw in software it is not loaded at all.
     bool forOpenGl = rendererNamed ? NamesOpenGl(named) : facts.DirectRendering;
 
-    Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
-    if (facts.X11 && !facts.WindowManager) {
-        flags = SDL_WINDOW_BORDERLESS;
+    if (FullScreen && facts.X11 && !facts.WindowManager) {
+        // Nobody would confirm a full-screen request, and SDL would wait for it: the window
+        // covers the desktop by its own size and place instead.
         x = 0;
         y = 0;
+    } else if (FullScreen) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     }
-    Window = SDL_CreateWindow(title, x, y, desktop.w, desktop.h,
-                              flags | (forOpenGl ? SDL_WINDOW_OPENGL : 0));
+    Window =
+        SDL_CreateWindow(title, x, y, width, height, flags | (forOpenGl ? SDL_WINDOW_OPENGL : 0));
     if (Window == nullptr && forOpenGl) {
         forOpenGl = false;
-        Window = SDL_CreateWindow(title, x, y, desktop.w, desktop.h, flags);
+        Window = SDL_CreateWindow(title, x, y, width, height, flags);
     }
     if (Window == nullptr) return false;
+    SDL_SetWindowMinimumSize(Window, ScreenWidth / 4, ScreenHeight / 4);
 
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
     const Uint32 target = SDL_RENDERER_TARGETTEXTURE;
@@ -121,7 +128,7 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
 }
 
 void SdlPlatform::SetWindowIcon() {
-    const std::string path = LinuxPath(IconFile);
+    const std::string path = AssetPath(IconFile);
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) return;
     SDL_Surface* icon = IMG_Load(path.c_str());
@@ -135,7 +142,7 @@ void SdlPlatform::SetWindowIcon() {
 }
 
 void SdlPlatform::PreparePicture(const char* file) {
-    Reader.Prepare(LinuxPath(file), FileReader::Kind::Picture);
+    Reader.Prepare(AssetPath(file), FileReader::Kind::Picture);
 }
 
 void SdlPlatform::CloseDisplay() {
@@ -254,7 +261,7 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
     *width = 0;
     *height = 0;
     PumpEvents();  // a close during loading is answered between two pictures
-    const std::string path = LinuxPath(file);
+    const std::string path = AssetPath(file);
     if (Render == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: no display is open\n",
                      path.c_str());

@@ -9,20 +9,13 @@ void SdlPlatform::Notice(const SDL_Event& event) {
         case SDL_QUIT:
             Closed = true;
             break;
-        case SDL_KEYDOWN:
-            // A key pressed and let go between two polls still reads as down at the next one,
-            // so a short tap is never lost to a late frame.
-            if (event.key.repeat == 0) {
-                const uint8_t code = DirectInputCodeOf(event.key.keysym.scancode);
-                if (code != 0) Latched[code] = 0x80;
-            }
-            break;
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
                 case SDL_WINDOWEVENT_CLOSE:
                     Closed = true;
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
+                    FocusLossPending = true;
                     // Keys are read only while the window has the focus.
                     std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
                     break;
@@ -35,6 +28,22 @@ void SdlPlatform::Notice(const SDL_Event& event) {
                 default:
                     break;
             }
+            break;
+        case SDL_KEYDOWN:
+            NoticeKey(event.key);
+            // A key pressed and let go between two polls still reads as down at the next one,
+            // so a short tap is never lost to a late frame.
+            // Alt+Enter and F11 stay the window's.
+            if (event.key.repeat == 0 && !ReturnSwallowed &&
+                event.key.keysym.scancode != SDL_SCANCODE_F11) {
+                const SDL_Scancode key = event.key.keysym.scancode;
+                const uint8_t code = GameKeyCodeOf(key, SDL_GetKeyFromScancode(key));
+                if (code != 0) Latched[code] = 0x80;
+            }
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+            NoticeGamepad(event.cdevice);
             break;
         default:
             break;
@@ -64,6 +73,7 @@ void SdlPlatform::TakeWindowMessage() {
 void SdlPlatform::CreateKeyboard() {
     // The game reads whole-key states only; text input would let an input method catch keys.
     if (VideoOpen) SDL_StopTextInput();
+    OpenGamepads();
 }
 
 void SdlPlatform::PollKeyboard(uint8_t state[256]) {
@@ -72,11 +82,23 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     PumpEvents();
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
+    const auto down = [&](SDL_Scancode scancode) {
+        return scancode < count && keys[scancode] != 0;
+    };
+    // Alt+Enter and F11 belong to the window, not to the game; so does an Enter still held
+    // from an Alt+Enter after Alt is let go.
+    const bool enterDown = down(SDL_SCANCODE_RETURN) || down(SDL_SCANCODE_KP_ENTER);
+    if (!enterDown) ReturnSwallowed = false;
+    const bool enterTaken = ReturnSwallowed || down(SDL_SCANCODE_LALT) || down(SDL_SCANCODE_RALT);
     for (int scancode = 0; scancode < count; ++scancode) {
-        if (keys[scancode] == 0) continue;
-        const uint8_t code = DirectInputCodeOf(static_cast<SDL_Scancode>(scancode));
+        if (keys[scancode] == 0 || scancode == SDL_SCANCODE_F11) continue;
+        const auto key = static_cast<SDL_Scancode>(scancode);
+        if (enterTaken && (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER)) continue;
+        const uint8_t code = GameKeyCodeOf(key, SDL_GetKeyFromScancode(key));
         if (code != 0) state[code] = 0x80;
     }
-    for (int code = 0; code < 256; ++code) state[code] |= Latched[code];
+    // Taps since the last poll.
+    for (int code = 1; code < 256; ++code) state[code] |= Latched[code];
     std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
+    ReadGamepads(state);
 }

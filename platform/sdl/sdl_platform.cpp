@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <thread>
 
+#include "platform/sdl/sdl_paths.h"
+#include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform_impl.h"
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options) {
@@ -17,13 +20,27 @@ SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
     std::fill(std::begin(ChannelVolumes), std::end(ChannelVolumes), 255);
     // Before the picture reader's thread can start decoding.
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    if (Options.PlayerFolders) {
+        const GameFolders folders = ChooseGameFoldersHere();
+        Assets = folders.Assets;
+        Scratch = EnterDataFolder(folders.Data);
+    }
 }
 
 SdlPlatform::~SdlPlatform() {
     CloseSound();
+    CloseGamepads();
     CloseDisplay();
     IMG_Quit();
     SDL_Quit();
+    if (!Scratch.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(Scratch, ignored);
+    }
+}
+
+std::string SdlPlatform::AssetPath(const char* file) const {
+    return Assets + LinuxPath(file);
 }
 
 // Time.

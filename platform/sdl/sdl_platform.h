@@ -13,6 +13,13 @@ struct SdlPlatformOptions {
     // Compose a frame only when its pictures differ from the last one, and keep the full-screen
     // pictures that open a frame as one cached layer. Off only to compare the pixels both ways.
     bool DrawLess = true;
+    // Find the pictures and sounds and keep the player's files where an installed game does
+    // (see sdl_paths.h), working in the data folder. The program sets this; tests and tools
+    // work in the folder they are started in.
+    bool PlayerFolders = false;
+    // Keep the window-or-full-screen choice in "display.dat" when the player switches. Off
+    // when watching a replay, which writes no player file.
+    bool RememberWindowChoice = true;
 };
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});

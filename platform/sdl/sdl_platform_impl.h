@@ -17,6 +17,13 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_tune.h"
 
+// The player's last choice of full screen (true) or a window, from "display.dat" in the working
+// folder; full screen when none was made.
+bool ReadFullScreenChoice();
+// The size a new window takes on the display: 1024x768, or the largest size of that shape that
+// fits with the window's frame.
+void WindowSizeFor(int display, int& width, int& height);
+
 class SdlPlatform final : public Platform {
   public:
     static constexpr int32_t ChannelCount = 32;
@@ -38,6 +45,7 @@ class SdlPlatform final : public Platform {
 
     void TakeWindowMessage() override;
     bool WindowCloseRequested() override { return Closed; }
+    bool FocusLost() override;
 
     void CreateKeyboard() override;
     void PollKeyboard(uint8_t state[256]) override;
@@ -66,6 +74,12 @@ class SdlPlatform final : public Platform {
     // refresh set the pace (a display of about 60 Hz).
     bool PresentsWithVSync() const { return VSyncOn; }
     bool PacedByRefresh() const { return Pacing.PacedByRefresh(); }
+    SDL_Window* MainWindow() const { return Window; }
+    bool IsFullScreen() const { return FullScreen; }
+    // Alt+Enter and F11: between full screen and a window; the choice is saved at once.
+    void ToggleFullScreen();
+    // The gamepads open now.
+    size_t GamepadCount() const { return Gamepads.size(); }
 
   private:
     // One picture of the frame being drawn; the frame is composed when it ends.
@@ -95,6 +109,13 @@ class SdlPlatform final : public Platform {
     // Sleeps until `ns` (of NowNs), taking the window's events every few milliseconds so that a
     // close request is answered at once; returns early once the window is closed.
     void WaitUntil(int64_t ns);
+    void NoticeKey(const SDL_KeyboardEvent& key);
+    void ApplyFullScreen();
+    void OpenGamepads();
+    void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
+    void ReadGamepads(uint8_t state[256]);
+    void CloseGamepads();
+    std::string AssetPath(const char* file) const;
     bool OpenMixer(std::string& reason);
     void CloseSound();
     void ApplyVolume(int32_t channel);
@@ -103,6 +124,8 @@ class SdlPlatform final : public Platform {
 
     SdlPlatformOptions Options;
     std::chrono::steady_clock::time_point Start;
+    std::string Assets;   // put in front of every picture and sound name
+    std::string Scratch;  // a folder of our own to remove at the end, when there is one
 
     bool VideoOpen = false;
     SDL_Window* Window = nullptr;
@@ -131,6 +154,14 @@ class SdlPlatform final : public Platform {
     uint32_t LayerColour = 0;
 
     uint8_t Latched[256] = {};  // keys pressed since the last poll
+    bool FocusLossPending = false;
+    bool FullScreen = true;
+    bool ReturnSwallowed = false;  // the Enter of an Alt+Enter, until it is let go
+    int LastWindowWidth = 0;       // the window's size before it last went full screen
+    int LastWindowHeight = 0;
+
+    bool GamepadsOpen = false;
+    std::vector<SDL_GameController*> Gamepads;
 
     bool AudioOpen = false;
     bool MixerOpen = false;

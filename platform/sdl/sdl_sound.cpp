@@ -99,7 +99,7 @@ void SdlPlatform::EndTune(int32_t channel) {
 
 SampleId SdlPlatform::LoadSample(const char* file) {
     PumpEvents();  // a close during loading is answered between two sounds
-    const std::string path = LinuxPath(file);
+    const std::string path = AssetPath(file);
     if (!MixerOpen) {
         std::fprintf(stderr, "zantorvix: cannot load sound %s: sound is not open\n", path.c_str());
         return -1;
@@ -142,7 +142,7 @@ SampleId SdlPlatform::LoadSample(const char* file) {
 }
 
 void SdlPlatform::PrepareSample(const char* file) {
-    const std::string path = LinuxPath(file);
+    const std::string path = AssetPath(file);
     Reader.Prepare(path, IsTuneFile(path) ? FileReader::Kind::Tune : FileReader::Kind::Bytes);
 }
 

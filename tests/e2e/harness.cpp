@@ -251,17 +251,25 @@ fs::path MakeGameFolder() {
     return folder;
 }
 
-GameRun::GameRun(const fs::path& folder) : Folder(folder) {
+GameRun::GameRun(const fs::path& folder, LaunchOptions options)
+    : Folder(folder),
+      StderrFile(options.StderrFile.empty() ? folder / "stderr.txt" : options.StderrFile) {
     DisplayName();
+    const fs::path binary = options.Binary.empty() ? fs::path(ZANTORVIX_BINARY) : options.Binary;
+    std::vector<char*> argv{const_cast<char*>("zantorvix")};
+    for (std::string& argument : options.Arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     Pid = fork();
     if (Pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(126);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        int err = open((folder / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (const auto& [name, value] : options.Environment)
+            setenv(name.c_str(), value.c_str(), 1);
+        int err = open(StderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int devNull = open("/dev/null", O_WRONLY);
         dup2(err, 2);
         dup2(devNull, 1);
-        execl(ZANTORVIX_BINARY, "zantorvix", static_cast<char*>(nullptr));
+        execv(binary.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -290,7 +298,7 @@ bool GameRun::WaitForExit(std::chrono::milliseconds timeout) {
 }
 
 std::string GameRun::Stderr() const {
-    return ReadFile(Folder / "stderr.txt");
+    return ReadFile(StderrFile);
 }
 
 void KeyDown(const std::string& key) {
@@ -357,6 +365,61 @@ bool WaitForWindow(std::chrono::milliseconds timeout) {
                    attributes.map_state == IsViewable;
         },
         timeout);
+}
+
+std::pair<int, int> GameWindowSize() {
+    const Window window = GameWindow();
+    XWindowAttributes attributes;
+    if (!window || !XGetWindowAttributes(Server().Connection, window, &attributes)) return {0, 0};
+    return {attributes.width, attributes.height};
+}
+
+namespace {
+Window OtherWindow = 0;
+}
+
+bool FocusGameWindow() {
+    Display* display = Server().Connection;
+    const Window window = GameWindow();
+    if (!window) return false;
+    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    if (OtherWindow) XDestroyWindow(display, OtherWindow);
+    OtherWindow = 0;
+    XSync(display, False);
+    return true;
+}
+
+bool FocusAnotherWindow() {
+    Display* display = Server().Connection;
+    if (!OtherWindow) {
+        OtherWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
+        XMapWindow(display, OtherWindow);
+        XSync(display, False);
+    }
+    const bool mapped = WaitUntil(
+        [&] {
+            XWindowAttributes attributes;
+            return XGetWindowAttributes(display, OtherWindow, &attributes) &&
+                   attributes.map_state == IsViewable;
+        },
+        std::chrono::seconds(5));
+    if (!mapped) return false;
+    XSetInputFocus(display, OtherWindow, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    return true;
+}
+
+void SetKeyboardLayout(const std::string& layout) {
+    DisplayName();
+    const std::string command = "setxkbmap " + layout;
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+fs::path InstallGame(const fs::path& prefix) {
+    const std::string command = "cmake --install \"" + std::string(ZANTORVIX_BUILD_DIR) +
+                                "\" --prefix \"" + prefix.string() + "\" >/dev/null";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+    return prefix / "bin" / "zantorvix";
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

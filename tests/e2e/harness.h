@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -47,9 +48,18 @@ const std::string& DisplayName();
 // A folder that looks like the game's: a copy of the generated gfx/ and sfx/.
 std::filesystem::path MakeGameFolder();
 
+// How to start the game: which program, with what more in its environment, and where its
+// stderr goes (default: stderr.txt in its folder).
+struct LaunchOptions {
+    std::filesystem::path Binary{};
+    std::vector<std::pair<std::string, std::string>> Environment{};
+    std::filesystem::path StderrFile{};
+    std::vector<std::string> Arguments{};  // the command-line arguments after the program's name
+};
+
 class GameRun {
   public:
-    explicit GameRun(const std::filesystem::path& folder);
+    explicit GameRun(const std::filesystem::path& folder, LaunchOptions options = {});
     ~GameRun();
     GameRun(const GameRun&) = delete;
     GameRun& operator=(const GameRun&) = delete;
@@ -60,6 +70,7 @@ class GameRun {
     int ExitStatus = -1;  // exit status, or -signal
     std::string Stderr() const;
     std::filesystem::path Folder;
+    std::filesystem::path StderrFile;
 
   private:
     pid_t Pid = -1;
@@ -77,6 +88,18 @@ Image TakeScreenshot();
 bool CloseGameWindow();
 // Waits until the game's window exists and is mapped.
 bool WaitForWindow(std::chrono::milliseconds timeout);
+
+// The game window's size on the screen, {0, 0} when there is none.
+std::pair<int, int> GameWindowSize();
+// Gives the keyboard focus to the game's window, as a window manager gives it to a new window.
+bool FocusGameWindow();
+// Opens a small window of the harness's own and gives it the focus, as Alt+Tab would; the
+// window goes again at the next FocusGameWindow.
+bool FocusAnotherWindow();
+// Sets the keyboard layout of the virtual display (setxkbmap), e.g. "fr" or "us".
+void SetKeyboardLayout(const std::string& layout);
+// Installs the build into `prefix` with `cmake --install`; returns the installed program.
+std::filesystem::path InstallGame(const std::filesystem::path& prefix);
 
 // Polls `done` every 50 ms until it is true or the timeout passes.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,9 @@ bool ScreenShows(const Image& expected, double tolerance = 4.0) {
     return !shot.Empty() && RegionDifference(shot, expected, 0, 0, 1024, 768) < tolerance;
 }
 
-// Waits until the whole screen shows `expected` (within a few levels per channel).
+// Waits until the whole screen shows `expected` (within a few levels per channel). The time
+// allowed covers a start-up on a two-core machine busy with other builds, where the loading
+// screen and the menu's fade-in alone can take twenty seconds.
 ::testing::AssertionResult WaitForScreen(const Image& expected, const std::string& what,
                                          std::chrono::milliseconds timeout = 45s) {
     if (WaitUntil([&] { return ScreenShows(expected); }, timeout)) {
@@ -158,7 +161,10 @@ int ReadPaddedNumber(const Image& shot, const Image& below, int x, int y) {
 // its fades and falls, counted in frames, take longer; what is checked is what shows, not when.
 class Journey : public ::testing::Test {
   protected:
-    void SetUp() override { Folder = MakeGameFolder(); }
+    void SetUp() override {
+        Folder = MakeGameFolder();
+        DataFolder = Folder;
+    }
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(Folder, ignored);
@@ -185,9 +191,9 @@ class Journey : public ::testing::Test {
 
     // One hard drop; waits until "data.dat" shows the lock.
     void HardDrop() {
-        const std::string before = ReadFile(Folder / "data.dat");
+        const std::string before = ReadFile(DataFolder / "data.dat");
         PressKey("space", 40ms);
-        ASSERT_TRUE(WaitUntil([&] { return ReadFile(Folder / "data.dat") != before; }, 15s))
+        ASSERT_TRUE(WaitUntil([&] { return ReadFile(DataFolder / "data.dat") != before; }, 15s))
             << "no lock after a hard drop";
         Pause(500ms);  // the file is written before the frame that shows the lock
     }
@@ -199,12 +205,12 @@ class Journey : public ::testing::Test {
         bool topped = false;
         for (int press = 0; press < 20 && !topped; ++press) {
             KeyDown("space");
-            topped = WaitUntil([&] { return ToppedOut(Folder); }, 8s);
+            topped = WaitUntil([&] { return ToppedOut(DataFolder); }, 8s);
             KeyUp("space");
         }
         if (!topped) KeepScreenshot(TakeScreenshot(), "never-topped-out");
         ASSERT_TRUE(topped) << "the stack never reached the top; data.dat:\n"
-                            << ReadFile(Folder / "data.dat");
+                            << ReadFile(DataFolder / "data.dat");
         Pause(3000ms);  // the score screen's first frame and name entry
         // Space still held as the game ended types a blank into the name, as it would for a
         // player; take it back (Backspace on an empty name does nothing).
@@ -213,6 +219,7 @@ class Journey : public ::testing::Test {
     }
 
     fs::path Folder;
+    fs::path DataFolder;  // where the game writes its files
 };
 
 TEST_F(Journey, LaunchShowsTheTitleMenuAndEscapeQuits) {
@@ -408,6 +415,63 @@ TEST_F(Journey, ClosingTheWindowEndsPromptlyAndKeepsTheFiles) {
     }
 }
 
+TEST_F(Journey, EveryGameIsRecordedAndItsReplayShowsItAgainWithoutWritingAFile) {
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
+        StartGame();
+        // Two pieces dropped; a press that a busy display loses is pressed again.
+        for (int drops = 0, presses = 0; drops < 2 && presses < 6; ++presses) {
+            const std::string before = ReadFile(Folder / "data.dat");
+            PressKey("space", 60ms);
+            if (WaitUntil([&] { return ReadFile(Folder / "data.dat") != before; }, 3s)) ++drops;
+        }
+        Pause(2s);  // long enough to be seen again in the replay
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-game"));
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+    }
+    ASSERT_TRUE(fs::exists(Folder / "replays/last.zrp"));
+    const std::vector<std::string> board = BoardRows(Folder);
+    ASSERT_EQ(board.size(), 25u);
+    fs::remove(Folder / "data.dat");
+
+    auto replay = std::make_unique<GameRun>(
+        Folder, LaunchOptions{.Arguments = {"--replay", "replays/last.zrp"}});
+    ASSERT_TRUE(WaitForWindow(10s));
+    // The line along the top, in the game's lettering, over the level's backdrop.
+    const std::string line = "replay   enter pauses   esc leaves";
+    int width = 0;
+    for (char c : line) width += c == 'i' ? 12 : 25;
+    Image expected = PlayBackdrop();
+    ComposeWord(expected, line, (1024 - width) / 2, 12);
+    const auto lineShown = [&] {
+        return RegionDifference(TakeScreenshot(), expected, (1024 - width) / 2, 12, width, 26) <
+               4.0;
+    };
+    ASSERT_TRUE(WaitUntil(lineShown, 30s)) << "no replay line";
+    // The same game: the well comes to hold what it held when the game was left.
+    const auto boardShown = [&] {
+        const Image shot = TakeScreenshot();
+        for (int row = 0; row < 25; ++row) {
+            for (int column = 0; column < 15; ++column) {
+                const int colour =
+                    board[static_cast<size_t>(row)][static_cast<size_t>(column)] - '0';
+                if (colour > 0 && CellDifference(shot, column, row, colour) >= 4.0) return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(WaitUntil(boardShown, 30s)) << "the replay never showed the game's last board";
+    KeepScreenshot(TakeScreenshot(), "replay");
+    PressKey("Escape");
+    ExpectQuitsCleanly(*replay);
+    EXPECT_EQ(replay->Stderr(), "");
+    EXPECT_FALSE(fs::exists(Folder / "data.dat"));
+    EXPECT_FALSE(fs::exists(Folder / "scores.dat"));
+}
+
 TEST_F(Journey, MissingPicturesAndSoundsAreNamedAndTheGameStillRuns) {
     fs::remove(Folder / "gfx/font/Q.png");
     fs::remove(Folder / "gfx/bonus.png");
@@ -425,6 +489,130 @@ TEST_F(Journey, MissingPicturesAndSoundsAreNamedAndTheGameStillRuns) {
     EXPECT_NE(errors.find("Q.png"), std::string::npos) << errors;
     EXPECT_NE(errors.find("bonus.png"), std::string::npos) << errors;
     EXPECT_NE(errors.find("rotate.wav"), std::string::npos) << errors;
+}
+
+// Alt+Enter as a player presses it: Alt held, Enter pressed and let go, Alt let go.
+void PressAltEnter() {
+    KeyDown("Alt_L");
+    PressKey("Return");
+    KeyUp("Alt_L");
+}
+
+bool IsWindowed() {
+    const auto [width, height] = GameWindowSize();
+    return width > 0 && width < 1024 && height < 768;
+}
+
+bool IsFullScreen() {
+    return GameWindowSize() == std::pair<int, int>(1024, 768);
+}
+
+// The title menu's table as "scores.dat" in `folder` holds it.
+std::vector<TableEntry> TableIn(const fs::path& folder) {
+    std::istringstream items(ReadFile(folder / "scores.dat"));
+    std::vector<TableEntry> table = DefaultTable();
+    for (TableEntry& entry : table) items >> entry.Name >> entry.Score;
+    return table;
+}
+
+TEST_F(Journey, TheInstalledGameKeepsItsFilesInTheDataFolderAndRemembersItsWindow) {
+    const fs::path program = InstallGame(Folder / "prefix");
+    const fs::path work = Folder / "work";  // holds no gfx/: the installed pictures are used
+    fs::create_directories(work);
+    const fs::path xdg = Folder / "xdg";
+    DataFolder = xdg / "zantorvix";
+    LaunchOptions options{program, {{"XDG_DATA_HOME", xdg.string()}}, Folder / "stderr.txt"};
+    {
+        GameRun game(work, options);
+        ASSERT_TRUE(WaitForWindow(10s)) << "no game window";
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "installed-title-menu"));
+        // The options are saved on leaving them.
+        PressKey("Down");
+        PressKey("Return");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "installed-options"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(1, DefaultTable()), "installed-title-menu-options"));
+        PressKey("Up");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "installed-title-menu-start"));
+
+        // A window smaller than the screen, and back; the Enter of Alt+Enter starts nothing.
+        PressAltEnter();
+        ASSERT_TRUE(WaitUntil(IsWindowed, 5s)) << "no window after Alt+Enter";
+        KeepScreenshot(TakeScreenshot(), "installed-windowed");
+        PressAltEnter();
+        ASSERT_TRUE(WaitUntil(IsFullScreen, 5s)) << "not full screen after a second Alt+Enter";
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "installed-full-screen-again"));
+        PressKey("F11");
+        ASSERT_TRUE(WaitUntil(IsWindowed, 5s)) << "no window after F11";
+        PressKey("Escape");
+        ASSERT_TRUE(game.WaitForExit(5s));
+        EXPECT_EQ(game.ExitStatus, 0) << game.Stderr();
+    }
+    EXPECT_EQ(ReadFile(DataFolder / "display.dat"), "window");
+    {
+        GameRun game(work, options);
+        ASSERT_TRUE(WaitForWindow(10s)) << "no game window";
+        EXPECT_TRUE(WaitUntil(IsWindowed, 5s)) << "the window was not remembered";
+        // Pressed during the loading screen, it takes effect once the title menu reads keys.
+        PressAltEnter();
+        ASSERT_TRUE(WaitUntil(IsFullScreen, 30s)) << "not full screen after Alt+Enter";
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "installed-title-menu-again"));
+        StartGame();
+        HardDrop();
+        DropUntilToppedOut();
+        PressKey("a");
+        PressKey("b");
+        PressKey("Return");
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(DataFolder / "scores.dat"); }, 5s));
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, TableIn(DataFolder)), "installed-after-game"));
+        PressKey("Escape");
+        ASSERT_TRUE(game.WaitForExit(10s)) << "the game did not end";
+        EXPECT_EQ(game.ExitStatus, 0) << game.Stderr();
+    }
+    EXPECT_EQ(ReadFile(DataFolder / "options.dat"), "255\n1\n1\n1");
+    EXPECT_EQ(ReadFile(DataFolder / "scores.dat").substr(0, 3), "AB\n");
+    EXPECT_EQ(ReadFile(DataFolder / "display.dat"), "fullscreen");
+    EXPECT_TRUE(fs::exists(DataFolder / "data.dat"));
+    EXPECT_TRUE(fs::is_empty(work)) << "the game wrote into its working folder";
+    EXPECT_EQ(ReadFile(Folder / "stderr.txt"), "");
+}
+
+// Puts the usual layout back however the test ends.
+struct KeyboardLayout {
+    explicit KeyboardLayout(const std::string& layout) { SetKeyboardLayout(layout); }
+    ~KeyboardLayout() { SetKeyboardLayout("us"); }
+};
+
+TEST_F(Journey, LeavingTheWindowPausesAndANameIsTypedAsTheKeysArePrinted) {
+    KeyboardLayout french("fr");  // AZERTY: A and Q, Z and W trade places
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty"));
+    ASSERT_TRUE(FocusGameWindow());
+    StartGame();
+    HardDrop();
+    ASSERT_LT(CellDifference(TakeScreenshot(), 7, 24, 1), 4.0);
+
+    ASSERT_TRUE(FocusAnotherWindow());
+    ASSERT_TRUE(WaitUntil([] { return CellDifference(TakeScreenshot(), 7, 24, 0) < 4.0; }, 5s))
+        << "no pause when the window lost the focus";
+    KeepScreenshot(TakeScreenshot(), "pause-on-leaving");
+    EXPECT_TRUE(PlayIsShown()) << "the HUD is gone during the pause";
+    ASSERT_TRUE(FocusGameWindow());
+    Pause(500ms);
+    EXPECT_LT(CellDifference(TakeScreenshot(), 7, 24, 0), 4.0) << "coming back resumed by itself";
+    PressKey("Return");
+    ASSERT_TRUE(WaitUntil([] { return CellDifference(TakeScreenshot(), 7, 24, 1) < 4.0; }, 5s))
+        << "Enter did not resume";
+
+    DropUntilToppedOut();
+    PressKey("a");  // on an AZERTY keyboard, the key right of Tab
+    PressKey("z");
+    PressKey("Return");
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(Folder / "scores.dat"); }, 5s));
+    EXPECT_EQ(ReadFile(Folder / "scores.dat").substr(0, 3), "AZ\n");
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, TableIn(Folder)), "title-menu-after-azerty"));
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
 }
 
 }  // namespace

@@ -99,8 +99,15 @@ bool ScriptedPlatform::WindowCloseRequested() {
            static_cast<int64_t>(Frames.size()) >= CloseAfterFrames;
 }
 
+bool ScriptedPlatform::FocusLost() {
+    const bool lost = FocusLossPending;
+    FocusLossPending = false;
+    return lost;
+}
+
 void ScriptedPlatform::PollKeyboard(uint8_t state[256]) {
     ++Polls;
+    if (FocusLostAtPolls.count(Polls) != 0) FocusLossPending = true;
     for (int i = 0; i < 256; ++i) state[i] = 0;
     if (!KeyQueue.empty()) {
         for (int i = 0; i < 256; ++i) state[i] = KeyQueue.front()[static_cast<size_t>(i)];

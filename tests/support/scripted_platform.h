@@ -66,6 +66,10 @@ class ScriptedPlatform : public Platform {
     int64_t CloseAfterFrames = 100'000;
     bool CloseNow = false;
     bool HasDisplay = true;
+    // The window loses the focus during these polls (counted from 1, as Polls counts them);
+    // LoseFocus loses it at once.
+    std::set<int64_t> FocusLostAtPolls;
+    void LoseFocus() { FocusLossPending = true; }
 
     // --- Queue helpers -------------------------------------------------------------------
     // The next `polls` polls see exactly these keys down.
@@ -116,6 +120,7 @@ class ScriptedPlatform : public Platform {
     void ReleaseTexture(TextureId texture) override;
     void TakeWindowMessage() override;
     bool WindowCloseRequested() override;
+    bool FocusLost() override;
     void CreateKeyboard() override {}
     void PollKeyboard(uint8_t state[256]) override;
     void OpenSound() override {}
@@ -137,6 +142,7 @@ class ScriptedPlatform : public Platform {
     std::vector<std::string> Samples;       // index = SampleId
     Frame Pending;
     bool InFrame = false;
+    bool FocusLossPending = false;
     int64_t SampleLength(SampleId sample) const;
 };
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "app/application.h"
@@ -46,7 +45,7 @@ class SoakPlatform final : public ScriptedPlatform {
     enum class Phase { Play, Score };
 
     SoakFigures& Figures;
-    std::mt19937 Random;
+    SoakRandom Random;
     Phase CurrentPhase = Phase::Play;
     int64_t Game = 0;
     int64_t GameFrames = 0;
@@ -76,10 +75,8 @@ class SoakPlatform final : public ScriptedPlatform {
         CloseAfterFrames = INT64_MAX;
     }
 
-    double Uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(Random); }
-    int32_t Between(int32_t low, int32_t high) {
-        return std::uniform_int_distribution<int32_t>(low, high)(Random);
-    }
+    double Uniform() { return Random.Uniform(); }
+    int32_t Between(int32_t low, int32_t high) { return Random.Between(low, high); }
 
     void StartGame(int64_t game) {
         Game = game;

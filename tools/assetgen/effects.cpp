@@ -378,24 +378,24 @@ Stereo ToStereo(const Samples& mono) {
 
 std::vector<Effect> MakeEffects() {
     struct Recipe {
-        const char* File;
+        SoundSlot Slot;
         double RmsDb;  // loudest 100 ms
         bool Mono;
         std::function<Stereo()> Make;
     };
     const Recipe recipes[] = {
-        {"line.wav", -16, true, [] { return ToStereo(Line()); }},
-        {"drop.wav", -15, true, [] { return ToStereo(Drop()); }},
-        {"rotate.wav", -22, true, [] { return ToStereo(Rotate()); }},
-        {"boo.wav", -17, false, Boo},
-        {"groan.wav", -17, true, Groan},
-        {"groan2.wav", -17, false, Groan2},
-        {"oh.wav", -17, true, Oh},
-        {"applause1.wav", -18, false, Applause1},
-        {"applause2.wav", -17, false, Applause2},
-        {"cheer1.wav", -16, false, Cheer},
-        {"explode.wav", -13, false, Explode},
-        {"explode2.wav", -13, false, Explode2},
+        {SoundLine, -16, true, [] { return ToStereo(Line()); }},
+        {SoundDrop, -15, true, [] { return ToStereo(Drop()); }},
+        {SoundRotate, -22, true, [] { return ToStereo(Rotate()); }},
+        {SoundBoo, -17, false, Boo},
+        {SoundGroan, -17, true, Groan},
+        {SoundGroan2, -17, false, Groan2},
+        {SoundOh, -17, true, Oh},
+        {SoundApplause1, -18, false, Applause1},
+        {SoundApplause2, -17, false, Applause2},
+        {SoundCheer, -16, false, Cheer},
+        {SoundExplode, -13, false, Explode},
+        {SoundExplode2, -13, false, Explode2},
     };
     std::vector<Effect> effects;
     for (const Recipe& recipe : recipes) {
@@ -403,7 +403,7 @@ std::vector<Effect> MakeEffects() {
         // Fades first, so that levelling measures what will be heard.
         FadeEdges(sound, 0.002, std::min(0.25, sound.Frames() / 4.0 / SampleRate));
         Level(sound, recipe.RmsDb, -1.0);
-        effects.push_back({recipe.File, std::move(sound), recipe.Mono});
+        effects.push_back({recipe.Slot, std::move(sound), recipe.Mono});
     }
     return effects;
 }

@@ -2,16 +2,16 @@
 // noise, voices from a glottal buzz through vowel formants, applause from many clappers.
 #pragma once
 
-#include <string>
 #include <vector>
 
+#include "game/assets.h"
 #include "synth.h"
 
 namespace assetgen {
 
 struct Effect {
-    std::string File;  // under sfx/
-    Stereo Sound;      // mono effects have identical sides and are written as mono
+    SoundSlot Slot;
+    Stereo Sound;  // mono effects have identical sides and are written as mono
     bool Mono;
 };
 

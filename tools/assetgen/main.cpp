@@ -1,31 +1,29 @@
 // Draws the pictures and composes the sounds of Zantorvix into a run folder:
-//   zantorvix_assetgen RUN_DIR
+//   zantorvix_assetgen RUN_DIR [ICON_DIR]
+// With ICON_DIR, the desktop's icons in every size go there too.
 // The output is the same, byte for byte, on every run: all randomness comes from fixed seeds.
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "outputs.h"
 #include "pictures.h"
 #include "raster.h"
 #include "sounds.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s RUN_DIR\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s RUN_DIR [ICON_DIR]\n", argv[0]);
         return 2;
     }
     const std::string runDir = argv[1];
     const auto start = std::chrono::steady_clock::now();
     try {
-        std::filesystem::create_directories(runDir + "/gfx/font");
-        std::filesystem::create_directories(runDir + "/gfx/blocks/set1");
-        std::filesystem::create_directories(runDir + "/sfx");
+        assetgen::MakeOutputFolders(runDir);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "zantorvix_assetgen: cannot make the folders under %s: %s\n",
-                     runDir.c_str(), e.what());
+        std::fprintf(stderr, "zantorvix_assetgen: %s\n", e.what());
         return 1;
     }
 
@@ -41,6 +39,7 @@ int main(int argc, char** argv) {
     std::string pictureError;
     try {
         assetgen::MakePictures(runDir);
+        if (argc == 3) assetgen::MakeDesktopIcons(argv[2]);
     } catch (const std::exception& e) {
         pictureError = e.what();
     }
@@ -52,6 +51,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zantorvix_assetgen: %s\n", error->c_str());
             return 1;
         }
+    }
+    // The game would start without these, and show empty places or stay silent where they
+    // belong: better that the build stops here.
+    const std::string missing = assetgen::FilesNotWritten(runDir);
+    if (!missing.empty()) {
+        std::fprintf(stderr,
+                     "zantorvix_assetgen: the game loads these, but none was made in %s:\n%s",
+                     runDir.c_str(), missing.c_str());
+        return 1;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -2,18 +2,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common.h"
+#include "game/assets.h"
+#include "game/layout.h"
+#include "outputs.h"
 #include "raster.h"
 
 namespace assetgen {
 namespace {
 
-constexpr int ScreenWidth = 1024, ScreenHeight = 768;
-constexpr int WellLeft = 317, WellTop = 59, WellRight = 707, WellBottom = 709;
-constexpr int Cell = 26;
+// The tiles are drawn for one cell of the well.
+static_assert(BlockPictures[0].Width == CellSize && BlockPictures[0].Height == CellSize &&
+              ShadowBlockPicture.Width == CellSize && ShadowBlockPicture.Height == CellSize);
 
 // ---------------------------------------------------------------------------------------------
 // The night sky: gradient, nebula, aurora curtains, stars and a ridge of ice mountains.
@@ -257,10 +262,10 @@ Fit FitCaps(cairo_t* cr, FontId font, const std::string& text, double capHeight,
 }
 
 // One letter or digit picture: cap height 22 from y 3, centred across the width.
-void SaveGlyph(const std::string& path, char c, int width) {
-    constexpr int Height = 30;
+void SaveGlyph(const std::string& runDir, const PictureFile& file, char c) {
     constexpr double CapTop = 3.0, CapHeight = 22.0;
-    Picture p(width, Height);
+    const int width = file.Width;
+    Picture p(width, file.Height);
     const std::string text(1, c);
     const FontId font = FontId::CondensedBold;
     const Bounds h = InkBounds(p.Cr(), font, 100, "H");
@@ -275,12 +280,12 @@ void SaveGlyph(const std::string& path, char c, int width) {
     const double y = CapTop + (b.Y0 - hb.Y0);
     DrawText(p, font, size, text, x, y, xScale, IceStyle());
     AvoidColourKey(p);
-    p.SavePng(path);
+    SavePicture(runDir, file, p);
 }
 
-void SaveColon(const std::string& path) {
+void SaveColon(const std::string& runDir, const PictureFile& file) {
     // Drawn 2 pixels below the digits' top, so its dots sit at a third and two thirds of them.
-    Picture p(14, 26);
+    Picture p(file.Width, file.Height);
     cairo_t* cr = p.Cr();
     for (double cy : {8.5, 18.0}) {
         cairo_new_path(cr);
@@ -288,7 +293,7 @@ void SaveColon(const std::string& path) {
     }
     // Halo, outline, fill: the same recipe as the glyphs.
     {
-        Picture halo(14, 26);
+        Picture halo(p.Width(), p.Height());
         cairo_t* hc = halo.Cr();
         for (double cy : {8.5, 18.0}) RoundedRect(hc, 2.0, cy - 5.0 + 1, 10, 10, 3);
         cairo_set_source_rgba(hc, 0, 0, 0, 0.85);
@@ -307,20 +312,19 @@ void SaveColon(const std::string& path) {
     cairo_fill(cr);
     cairo_pattern_destroy(fill);
     AvoidColourKey(p);
-    p.SavePng(path);
+    SavePicture(runDir, file, p);
 }
 
-void MakeFont(const std::string& gfx) {
-    for (char c = 'A'; c <= 'Z'; ++c) {
-        SaveGlyph(gfx + "font/" + c + ".png", c, c == 'I' ? 12 : 24);
-    }
-    for (char c = '0'; c <= '9'; ++c) SaveGlyph(gfx + "font/" + c + ".png", c, 20);
-    SaveColon(gfx + "colon.png");
+void MakeFont(const std::string& runDir) {
+    for (int i = 0; i < 26; ++i) SaveGlyph(runDir, LetterPictures[i], static_cast<char>('A' + i));
+    for (int i = 0; i < 10; ++i) SaveGlyph(runDir, DigitPictures[i], static_cast<char>('0' + i));
+    SaveColon(runDir, ColonPicture);
 }
 
-// A word centred in a picture of exactly the given size, capitals of the given height.
-void SaveWord(const std::string& path, const std::string& text, int width, int height,
+// A word centred in a picture of exactly the listed size, capitals of the given height.
+void SaveWord(const std::string& runDir, const PictureFile& file, const std::string& text,
               double capHeight, double margin, const TextStyle& style, double inkTop = -1) {
+    const int width = file.Width, height = file.Height;
     Picture p(width, height);
     const FontId font = FontId::CondensedBold;
     const Fit fit = FitCaps(p.Cr(), font, text, capHeight, width - 2 * margin);
@@ -329,37 +333,41 @@ void SaveWord(const std::string& path, const std::string& text, int width, int h
     DrawText(p, font, fit.Size, text, x, y, fit.XScale, style);
     FadeBorders(p, 5);
     AvoidColourKey(p);
-    p.SavePng(path);
+    SavePicture(runDir, file, p);
 }
+
+// A word of the menus, drawn plain and highlighted.
+struct MenuWord {
+    const char* Text;
+    PictureFile Plain, Highlighted;
+};
 
 // The title menu's items: plain, and a larger glowing one for the selected item, both centred
 // on the same x, so the picture widths are fixed.
-void MakeMenu(const std::string& gfx) {
-    struct Item {
-        const char* Name;
-        const char* Text;
-        int Plain, Selected;
-    };
-    for (const Item& item : {Item{"start", "START", 124, 156}, Item{"options", "OPTIONS", 164, 200},
-                             Item{"exit", "EXIT", 90, 108}}) {
-        SaveWord(gfx + item.Name + ".png", item.Text, item.Plain, 44, 28, 5, DimStyle(), 7);
-        SaveWord(gfx + item.Name + "2.png", item.Text, item.Selected, 55, 34, 7, GlowStyle(), 8);
+void MakeMenu(const std::string& runDir) {
+    for (const MenuWord& item : {MenuWord{"START", StartPicture, Start2Picture},
+                                 MenuWord{"OPTIONS", OptionsPicture, Options2Picture},
+                                 MenuWord{"EXIT", ExitPicture, Exit2Picture}}) {
+        SaveWord(runDir, item.Plain, item.Text, 28, 5, DimStyle(), 7);
+        SaveWord(runDir, item.Highlighted, item.Text, 34, 7, GlowStyle(), 8);
     }
 }
 
 // The options screen's labels (left-aligned at x 300) and its on/off marks. The capitals sit at
 // the height of the digits drawn on the same row.
-void MakeOptionLabels(const std::string& gfx) {
-    constexpr int Height = 45;
+void MakeOptionLabels(const std::string& runDir) {
     constexpr double CapHeight = 23, InkTop = 4;
-    for (const char* name : {"volume", "bombs", "shadow", "preview"}) {
-        std::string text = name;
-        for (char& c : text) c = static_cast<char>(c - 'a' + 'A');
+    for (const MenuWord& label : {MenuWord{"VOLUME", VolumePicture, Volume2Picture},
+                                  MenuWord{"BOMBS", BombsPicture, Bombs2Picture},
+                                  MenuWord{"SHADOW", ShadowPicture, Shadow2Picture},
+                                  MenuWord{"PREVIEW", PreviewPicture, Preview2Picture}}) {
+        const std::string text = label.Text;
         for (int selected = 0; selected < 2; ++selected) {
+            const PictureFile& file = selected ? label.Highlighted : label.Plain;
             Picture probe(1, 1);
             const Fit fit = FitCaps(probe.Cr(), FontId::CondensedBold, text, CapHeight, 260);
             const int width = static_cast<int>(std::ceil(fit.InkWidth)) + 16;
-            Picture p(width, Height);
+            Picture p(width, file.Height);
             const TextStyle style = selected ? GlowStyle() : DimStyle();
             if (selected) {
                 // An aurora bar under the selected label.
@@ -377,24 +385,23 @@ void MakeOptionLabels(const std::string& gfx) {
             DrawText(p, FontId::CondensedBold, fit.Size, text, 8, InkTop, fit.XScale, style);
             FadeBorders(p, 4);
             AvoidColourKey(p);
-            p.SavePng(gfx + name + (selected ? "2" : "") + ".png");
+            SavePicture(runDir, file, p);
         }
     }
-    for (const char* name : {"on", "off"}) {
-        std::string text = name;
-        for (char& c : text) c = static_cast<char>(c - 'a' + 'A');
-        SaveWord(gfx + name + ".png", text, 70, Height, CapHeight, 7, DimStyle(), InkTop);
-        SaveWord(gfx + name + "2.png", text, 70, Height, CapHeight, 7, GlowStyle(), InkTop);
+    for (const MenuWord& mark :
+         {MenuWord{"ON", OnPicture, On2Picture}, MenuWord{"OFF", OffPicture, Off2Picture}}) {
+        SaveWord(runDir, mark.Plain, mark.Text, CapHeight, 7, DimStyle(), InkTop);
+        SaveWord(runDir, mark.Highlighted, mark.Text, CapHeight, 7, GlowStyle(), InkTop);
     }
 }
 
-void MakeBonusHeading(const std::string& gfx) {
+void MakeBonusHeading(const std::string& runDir) {
     TextStyle gold = GlowStyle();
     gold.Top = Hex(0xFFFBEA);
     gold.Bottom = Hex(0xFFC646);
     gold.Glow = Hex(0xFF9E2C);
     gold.GlowAlpha = 1.2;
-    SaveWord(gfx + "bonus.png", "BONUS", 164, 52, 34, 9, gold);
+    SaveWord(runDir, BonusPicture, "BONUS", 34, 9, gold);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -404,7 +411,6 @@ void MakeBonusHeading(const std::string& gfx) {
 enum class Mark { Cross, Ring, Diamond, Dot, Triangle, Bar, Square };
 
 struct BlockLook {
-    const char* Name;
     uint32_t Colour;
     Mark Symbol;
     bool DarkMark;  // a dark mark on a light tile, a light mark on a dark one
@@ -570,32 +576,36 @@ void DrawBomb(cairo_t* cr) {
     cairo_pattern_destroy(spark);
 }
 
-// Luma of the base colours, darkest to lightest: blue 0.23, red 0.33, green 0.44, orange 0.59,
-// pink 0.72, aqua 0.84, yellow 0.93.
-const BlockLook Blocks[] = {
-    {"red", 0xF02A2A, Mark::Cross, false},      {"blue", 0x1838C8, Mark::Ring, false},
-    {"aqua", 0x60F4FF, Mark::Diamond, true},    {"yellow", 0xFFF65A, Mark::Dot, true},
-    {"orange", 0xFF8418, Mark::Triangle, true}, {"pink", 0xFF9EE0, Mark::Bar, true},
-    {"green", 0x189036, Mark::Square, false},
+// By board colour, as the block pictures are listed: red, blue, aqua, yellow, orange, pink and
+// green. Luma of the base colours, darkest to lightest: blue 0.23, red 0.33, green 0.44, orange
+// 0.59, pink 0.72, aqua 0.84, yellow 0.93.
+const BlockLook Blocks[7] = {
+    {0xF02A2A, Mark::Cross, false},   {0x1838C8, Mark::Ring, false},
+    {0x60F4FF, Mark::Diamond, true},  {0xFFF65A, Mark::Dot, true},
+    {0xFF8418, Mark::Triangle, true}, {0xFF9EE0, Mark::Bar, true},
+    {0x189036, Mark::Square, false},
 };
+// The bomb, the last block picture, is drawn on its own.
+static_assert(std::size(Blocks) + 1 == std::size(BlockPictures));
 
-void MakeBlocks(const std::string& gfx) {
-    for (const BlockLook& look : Blocks) {
-        Picture p(Cell, Cell);
-        DrawGlassTile(p.Cr(), Hex(look.Colour));
-        DrawMark(p.Cr(), look.Symbol, look.DarkMark);
+void MakeBlocks(const std::string& runDir) {
+    for (size_t i = 0; i < std::size(Blocks); ++i) {
+        Picture p(BlockPictures[i].Width, BlockPictures[i].Height);
+        DrawGlassTile(p.Cr(), Hex(Blocks[i].Colour));
+        DrawMark(p.Cr(), Blocks[i].Symbol, Blocks[i].DarkMark);
         AvoidColourKey(p);
-        p.SavePng(gfx + "blocks/set1/" + look.Name + ".png");
+        SavePicture(runDir, BlockPictures[i], p);
     }
     {
-        Picture p(Cell, Cell);
+        const PictureFile& bomb = BlockPictures[std::size(Blocks)];
+        Picture p(bomb.Width, bomb.Height);
         DrawBomb(p.Cr());
         AvoidColourKey(p);
-        p.SavePng(gfx + "blocks/set1/bomb.png");
+        SavePicture(runDir, bomb, p);
     }
     {
         // Where the piece will land: a dark see-through cell with a faint dashed ice outline.
-        Picture p(Cell, Cell);
+        Picture p(ShadowBlockPicture.Width, ShadowBlockPicture.Height);
         cairo_t* cr = p.Cr();
         RoundedRect(cr, 1.5, 1.5, 23, 23, 4);
         cairo_set_source_rgba(cr, 0.0, 0.02, 0.08, 0.5);
@@ -606,7 +616,7 @@ void MakeBlocks(const std::string& gfx) {
         cairo_set_line_width(cr, 1.2);
         cairo_stroke(cr);
         AvoidColourKey(p);
-        p.SavePng(gfx + "blocks/set1/shadow.png");
+        SavePicture(runDir, ShadowBlockPicture, p);
     }
 }
 
@@ -667,17 +677,17 @@ Sky LevelSky(int level) {
 
 // The well's glass: darker than the sky around it, with a faint cell grid to aim by.
 void DrawWellGlass(cairo_t* cr, double darkness) {
-    cairo_rectangle(cr, WellLeft, WellTop, WellRight - WellLeft, WellBottom - WellTop);
+    cairo_rectangle(cr, Well.Left, Well.Top, Well.Right - Well.Left, Well.Bottom - Well.Top);
     cairo_set_source_rgba(cr, 0.0, 0.01, 0.04, darkness);
     cairo_fill(cr);
     cairo_set_line_width(cr, 1.0);
-    for (int c = 1; c < 15; ++c) {
-        cairo_move_to(cr, WellLeft + c * Cell + 0.5, WellTop);
-        cairo_line_to(cr, WellLeft + c * Cell + 0.5, WellBottom);
+    for (int c = 1; c < BoardColumns; ++c) {
+        cairo_move_to(cr, Well.Left + c * CellSize + 0.5, Well.Top);
+        cairo_line_to(cr, Well.Left + c * CellSize + 0.5, Well.Bottom);
     }
-    for (int r = 1; r < 25; ++r) {
-        cairo_move_to(cr, WellLeft, WellTop + r * Cell + 0.5);
-        cairo_line_to(cr, WellRight, WellTop + r * Cell + 0.5);
+    for (int r = 1; r < BoardRows; ++r) {
+        cairo_move_to(cr, Well.Left, Well.Top + r * CellSize + 0.5);
+        cairo_line_to(cr, Well.Right, Well.Top + r * CellSize + 0.5);
     }
     cairo_set_source_rgba(cr, 0.6, 0.85, 1.0, 0.06);
     cairo_stroke(cr);
@@ -706,15 +716,17 @@ void DrawLevelMark(Picture& p, int level) {
              big);
 }
 
-void MakeBackdrops(const std::string& gfx) {
-    Field f(ScreenWidth, ScreenHeight);  // the gradient repaints every pixel, so it is reused
+void MakeBackdrops(const std::string& runDir) {
+    const PictureFile& first = LevelBackgroundPictures[0];
+    Field f(first.Width, first.Height);  // the gradient repaints every pixel, so it is reused
     for (int level = 1; level <= 10; ++level) {
+        const PictureFile& file = LevelBackgroundPictures[level - 1];
         PaintSky(f, LevelSky(level));
-        Picture p(ScreenWidth, ScreenHeight);
+        Picture p(file.Width, file.Height);
         FieldToPicture(f, p, 77 + level);
         DrawWellGlass(p.Cr(), 0.55 + 0.025 * level);
         DrawLevelMark(p, level);
-        p.SaveJpeg(gfx + "background" + std::to_string(level) + ".jpg", 90);
+        SavePicture(runDir, file, p);
     }
 }
 
@@ -747,8 +759,8 @@ void GlassPanel(cairo_t* cr, double x, double y, double w, double h, double r, d
     cairo_stroke(cr);
 }
 
-void MakeHud(const std::string& gfx) {
-    Picture p(ScreenWidth, ScreenHeight);
+void MakeHud(const std::string& runDir) {
+    Picture p(HudPicture.Width, HudPicture.Height);
     cairo_t* cr = p.Cr();
 
     // Corner tab behind the frame-rate count (x 0 to 40) and the level digit's visible sliver.
@@ -778,11 +790,11 @@ void MakeHud(const std::string& gfx) {
     }
 
     // The frame round the well.
-    const double fx = WellLeft - 12, fy = WellTop - 12;
-    const double fw = WellRight - WellLeft + 24, fh = WellBottom - WellTop + 24;
+    const double fx = Well.Left - 12, fy = Well.Top - 12;
+    const double fw = Well.Right - Well.Left + 24, fh = Well.Bottom - Well.Top + 24;
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     RoundedRect(cr, fx, fy, fw, fh, 14);
-    cairo_rectangle(cr, WellLeft, WellTop, WellRight - WellLeft, WellBottom - WellTop);
+    cairo_rectangle(cr, Well.Left, Well.Top, Well.Right - Well.Left, Well.Bottom - Well.Top);
     cairo_pattern_t* frame = cairo_pattern_create_linear(fx, 0, fx + fw, 0);
     cairo_pattern_add_color_stop_rgba(frame, 0, 0.07, 0.14, 0.3, 0.96);
     cairo_pattern_add_color_stop_rgba(frame, 0.5, 0.03, 0.06, 0.16, 0.96);
@@ -797,11 +809,11 @@ void MakeHud(const std::string& gfx) {
     cairo_stroke(cr);
     // A soft aurora glow hugging the well's edge: green below, violet above.
     {
-        Picture glow(ScreenWidth, ScreenHeight);
+        Picture glow(p.Width(), p.Height());
         cairo_t* gc = glow.Cr();
-        cairo_rectangle(gc, WellLeft - 2, WellTop - 2, WellRight - WellLeft + 4,
-                        WellBottom - WellTop + 4);
-        cairo_pattern_t* edge = cairo_pattern_create_linear(0, WellTop, 0, WellBottom);
+        cairo_rectangle(gc, Well.Left - 2, Well.Top - 2, Well.Right - Well.Left + 4,
+                        Well.Bottom - Well.Top + 4);
+        cairo_pattern_t* edge = cairo_pattern_create_linear(0, Well.Top, 0, Well.Bottom);
         cairo_pattern_add_color_stop_rgb(edge, 0, 0.62, 0.42, 1.0);
         cairo_pattern_add_color_stop_rgb(edge, 0.5, 0.25, 0.85, 1.0);
         cairo_pattern_add_color_stop_rgb(edge, 1, 0.2, 1.0, 0.7);
@@ -811,8 +823,8 @@ void MakeHud(const std::string& gfx) {
         Blur(glow, 5);
         Paint(p, glow, 0, 0, 0.9);
         cairo_set_source(cr, edge);
-        cairo_rectangle(cr, WellLeft - 1, WellTop - 1, WellRight - WellLeft + 2,
-                        WellBottom - WellTop + 2);
+        cairo_rectangle(cr, Well.Left - 1, Well.Top - 1, Well.Right - Well.Left + 2,
+                        Well.Bottom - Well.Top + 2);
         cairo_set_line_width(cr, 2.0);
         cairo_stroke(cr);
         cairo_pattern_destroy(edge);
@@ -833,11 +845,11 @@ void MakeHud(const std::string& gfx) {
     // Whatever glow reached into the well is wiped: the backdrop must show there untouched.
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_rectangle(cr, WellLeft, WellTop, WellRight - WellLeft, WellBottom - WellTop);
+    cairo_rectangle(cr, Well.Left, Well.Top, Well.Right - Well.Left, Well.Bottom - Well.Top);
     cairo_fill(cr);
     cairo_restore(cr);
     AvoidColourKey(p);
-    p.SaveDds(gfx + "HUD.dds");
+    SavePicture(runDir, HudPicture, p);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -872,7 +884,7 @@ void DrawTitleName(Picture& p) {
     DrawText(p, font, fit.Size, name, x, y, fit.XScale, ice);
     // The lower half of each letter in deep, aurora-lit blue.
     cairo_save(cr);
-    cairo_rectangle(cr, 0, y + fit.InkHeight * 0.54, ScreenWidth, fit.InkHeight);
+    cairo_rectangle(cr, 0, y + fit.InkHeight * 0.54, p.Width(), fit.InkHeight);
     cairo_clip(cr);
     TextStyle lower;
     lower.OutlineWidth = 0;
@@ -882,7 +894,7 @@ void DrawTitleName(Picture& p) {
     cairo_restore(cr);
     // A bright horizon line where the two halves meet.
     cairo_save(cr);
-    cairo_rectangle(cr, 0, y + fit.InkHeight * 0.54 - 1.5, ScreenWidth, 2.5);
+    cairo_rectangle(cr, 0, y + fit.InkHeight * 0.54 - 1.5, p.Width(), 2.5);
     cairo_clip(cr);
     TextStyle line;
     line.OutlineWidth = 0;
@@ -893,17 +905,17 @@ void DrawTitleName(Picture& p) {
 
 // A row of the seven glass blocks under the name, the game's pieces in miniature.
 void DrawBlockRow(Picture& p, double y) {
-    const double x0 = 512 - (7 * Cell + 6 * 6) / 2.0;
+    const double x0 = 512 - (7 * CellSize + 6 * 6) / 2.0;
     for (int i = 0; i < 7; ++i) {
-        Picture tile(Cell, Cell);
+        Picture tile(CellSize, CellSize);
         DrawGlassTile(tile.Cr(), Hex(Blocks[i].Colour));
         DrawMark(tile.Cr(), Blocks[i].Symbol, Blocks[i].DarkMark);
-        Picture shadow(Cell + 16, Cell + 16);
+        Picture shadow(CellSize + 16, CellSize + 16);
         cairo_set_source_rgba(shadow.Cr(), 0, 0, 0, 0.8);
-        RoundedRect(shadow.Cr(), 8, 10, Cell, Cell, 5);
+        RoundedRect(shadow.Cr(), 8, 10, CellSize, CellSize, 5);
         cairo_fill(shadow.Cr());
         Blur(shadow, 4);
-        const double x = x0 + i * (Cell + 6);
+        const double x = x0 + i * (CellSize + 6);
         Paint(p, shadow, x - 8, y - 8);
         Paint(p, tile, x, y);
     }
@@ -919,7 +931,7 @@ void SoftPanel(cairo_t* cr, double x, double y, double w, double h, double alpha
     cairo_stroke(cr);
 }
 
-void MakeTitle(const std::string& gfx) {
+void MakeTitle(const std::string& runDir) {
     Sky s;
     s.Seed = 4242;
     s.Top = Hex(0x02030C);
@@ -938,9 +950,9 @@ void MakeTitle(const std::string& gfx) {
         {175, 40, 70, 0.55, Hex(0x4CFFB8), Hex(0x3A5CFF)},
         {420, 35, 60, 0.4, Hex(0x30FFC0), Hex(0xFF4FD8)},
     };
-    Field f(ScreenWidth, ScreenHeight);
+    Field f(TitlePicture.Width, TitlePicture.Height);
     PaintSky(f, s);
-    Picture p(ScreenWidth, ScreenHeight);
+    Picture p(TitlePicture.Width, TitlePicture.Height);
     FieldToPicture(f, p, 4242);
     cairo_t* cr = p.Cr();
     // Calm glass behind the menu and options rows, and behind the high-score table.
@@ -968,12 +980,15 @@ void MakeTitle(const std::string& gfx) {
         }
     }
     AvoidColourKey(p);
-    p.SavePng(gfx + "titlebkg.png");
+    SavePicture(runDir, TitlePicture, p);
 }
 
-void MakeIcon(const std::string& gfx) {
-    Picture p(64, 64);
+// Drawn as shapes on a 64-unit square and scaled, so that every size is sharp.
+void DrawIcon(Picture& p, int size) {
+    const double scale = size / 64.0;
     cairo_t* cr = p.Cr();
+    cairo_save(cr);
+    cairo_scale(cr, scale, scale);
     RoundedRect(cr, 1, 1, 62, 62, 12);
     cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, 64);
     cairo_pattern_add_color_stop_rgb(sky, 0, 0.02, 0.03, 0.1);
@@ -983,48 +998,63 @@ void MakeIcon(const std::string& gfx) {
     cairo_pattern_destroy(sky);
     cairo_save(cr);
     cairo_clip(cr);
-    Picture glow(64, 64);
+    cairo_identity_matrix(cr);
+    Picture glow(size, size);
+    cairo_scale(glow.Cr(), scale, scale);
     cairo_move_to(glow.Cr(), -4, 30);
     cairo_curve_to(glow.Cr(), 16, 14, 40, 26, 68, 10);
     cairo_set_source_rgba(glow.Cr(), 0.17, 1.0, 0.65, 0.9);
     cairo_set_line_width(glow.Cr(), 7);
     cairo_stroke(glow.Cr());
-    Blur(glow, 5);
+    Blur(glow, 5 * scale);
     Paint(p, glow, 0, 0);
     cairo_restore(cr);
-    // The orange T of the game, its glass cells shrunk to 16 pixels.
+    // The orange T of the game, its glass cells shrunk to 16 units.
     const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {1, 1}};
-    Picture tile(Cell, Cell);
-    DrawGlassTile(tile.Cr(), Hex(Blocks[4].Colour));
     for (const auto& c : cells) {
         cairo_save(cr);
         cairo_translate(cr, 8 + c[0] * 16, 20 + c[1] * 16);
-        cairo_scale(cr, 16.0 / Cell, 16.0 / Cell);
-        cairo_set_source_surface(cr, tile.Surface(), 0, 0);
-        cairo_paint(cr);
+        cairo_scale(cr, 16.0 / CellSize, 16.0 / CellSize);
+        DrawGlassTile(cr, Hex(Blocks[4].Colour));
         cairo_restore(cr);
     }
     RoundedRect(cr, 1.5, 1.5, 61, 61, 12);
     cairo_set_source_rgba(cr, 0.5, 0.9, 1.0, 0.6);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void MakeIcon(const std::string& runDir) {
+    Picture p(IconPicture.Width, IconPicture.Height);
+    DrawIcon(p, IconPicture.Width);
     AvoidColourKey(p);
-    p.SavePng(gfx + "icon.png");
+    SavePicture(runDir, IconPicture, p);
 }
 
 }  // namespace
 
 void MakePictures(const std::string& runDir) {
-    const std::string gfx = runDir + "/gfx/";
-    MakeFont(gfx);
-    MakeMenu(gfx);
-    MakeOptionLabels(gfx);
-    MakeBonusHeading(gfx);
-    MakeBlocks(gfx);
-    MakeIcon(gfx);
-    MakeHud(gfx);
-    MakeTitle(gfx);
-    MakeBackdrops(gfx);
+    MakeFont(runDir);
+    MakeMenu(runDir);
+    MakeOptionLabels(runDir);
+    MakeBonusHeading(runDir);
+    MakeBlocks(runDir);
+    MakeIcon(runDir);
+    MakeHud(runDir);
+    MakeTitle(runDir);
+    MakeBackdrops(runDir);
+}
+
+void MakeDesktopIcons(const std::string& iconDir) {
+    for (const int size : {32, 48, 64, 128, 256}) {
+        const std::string folder =
+            iconDir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps/";
+        std::filesystem::create_directories(folder);
+        Picture p(size, size);
+        DrawIcon(p, size);
+        p.SavePng(folder + "zantorvix.png");
+    }
 }
 
 }  // namespace assetgen

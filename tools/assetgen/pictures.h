@@ -6,7 +6,12 @@
 
 namespace assetgen {
 
-// Writes gfx/ under the run folder (which must exist). Throws std::runtime_error on failure.
+// Writes every listed picture under the run folder, whose folders must exist. Throws
+// std::runtime_error on failure.
 void MakePictures(const std::string& runDir);
+
+// Writes the desktop's icon in the sizes 32 to 256 under iconDir, as the hicolor theme lays
+// them out: hicolor/SIZExSIZE/apps/zantorvix.png.
+void MakeDesktopIcons(const std::string& iconDir);
 
 }  // namespace assetgen

@@ -6,26 +6,26 @@
 
 #include "effects.h"
 #include "music.h"
+#include "outputs.h"
 #include "synth.h"
 
 namespace assetgen {
 
 void MakeSounds(const std::string& runDir) {
-    const std::string sfx = runDir + "/sfx/";
     // Each tune composes and encodes on its own thread: the encoding is the slow part.
     struct Job {
         Tune Which;
-        const char* File;
+        SoundSlot Slot;
         std::string Error;
     };
-    std::vector<Job> jobs = {{Tune::Title, "bgm3.mp3", {}},
-                             {Tune::GameFirst, "bgm.mp3", {}},
-                             {Tune::GameLoop, "bgm2.mp3", {}}};
+    std::vector<Job> jobs = {{Tune::Title, SoundTitleMusic, {}},
+                             {Tune::GameFirst, SoundGameMusic, {}},
+                             {Tune::GameLoop, SoundGameMusicLoop, {}}};
     std::vector<std::thread> threads;
     for (Job& job : jobs) {
-        threads.emplace_back([&job, &sfx] {
+        threads.emplace_back([&job, &runDir] {
             try {
-                WriteMp3(sfx + job.File, ComposeTune(job.Which));
+                SaveSound(runDir, job.Slot, ComposeTune(job.Which), false);
             } catch (const std::exception& e) {
                 job.Error = e.what();
             }
@@ -34,11 +34,7 @@ void MakeSounds(const std::string& runDir) {
     std::string error;
     try {
         for (const Effect& effect : MakeEffects()) {
-            if (effect.Mono) {
-                WriteWav(sfx + effect.File, effect.Sound.L);
-            } else {
-                WriteWav(sfx + effect.File, effect.Sound);
-            }
+            SaveSound(runDir, effect.Slot, effect.Sound, effect.Mono);
         }
     } catch (const std::exception& e) {
         error = e.what();

@@ -6,7 +6,8 @@
 
 namespace assetgen {
 
-// Writes sfx/ under the run folder (which must exist). Throws std::runtime_error on failure.
+// Writes every listed sound under the run folder, whose folders must exist. Throws
+// std::runtime_error on failure.
 void MakeSounds(const std::string& runDir);
 
 }  // namespace assetgen

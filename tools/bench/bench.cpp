@@ -10,6 +10,7 @@
 //   zantorvix_bench [RUNS]          every figure (run in the folder that holds gfx/ and sfx/)
 //   zantorvix_bench --startup-child the program's start-up, timed from inside (used by the above)
 //   zantorvix_bench --game-child    the program playing one game to the top-out (likewise)
+//   zantorvix_bench --replays [N]   only the replay figures (no display needed)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@
 #include "platform/forwarding_platform.h"
 #include "platform/keyboard.h"
 #include "platform/sdl/sdl_platform.h"
+#include "replay_bench.h"
 #include "session.h"
 
 namespace fs = std::filesystem;
@@ -405,6 +407,7 @@ int RunAll(int32_t runs) {
         "  presents: %.0f ms at 1024x768, %.0f ms at 1920x1080\n",
         Median(serverCpu), Median(largeServerCpu));
     std::printf("  (the game run scored %d with %d pieces)\n", score, pieces);
+    PrintReplayFigures(runs);
     return 0;
 }
 
@@ -414,6 +417,10 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--startup-child") return RunStartupChild();
     if (mode == "--game-child") return RunGameChild();
+    if (mode == "--replays") {  // the replay figures alone; they need no display
+        PrintReplayFigures(argc > 2 ? std::max(3, std::atoi(argv[2])) : 9);
+        return 0;
+    }
     const int32_t runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     try {
         return RunAll(runs);

@@ -1,0 +1,42 @@
+// The platform as the game sees it in every real run: it hands every call on, and while a game
+// is being recorded it also logs every answer the game reads and every sound and sleep it asks
+// for. Logging is a copy into memory; nothing is written to disk until the game ends.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/forwarding_platform.h"
+#include "platform/question_log.h"
+
+class RecordingPlatform final : public ForwardingPlatform {
+  public:
+    explicit RecordingPlatform(Platform& inner) : ForwardingPlatform(inner) {}
+
+    // Starts a log. keys: the key state the game holds now; stateDigest: the digest of the
+    // game's state, asked for at each checkpoint.
+    void StartLog(const uint8_t keys[256], std::function<uint32_t()> stateDigest);
+    // Ends the log and hands it over; null when none was running.
+    std::unique_ptr<QuestionLogWriter> StopLog();
+    QuestionLogWriter* Log() { return Writer.get(); }
+
+    void EndFrame() override;
+    bool WindowCloseRequested() override;
+    bool FocusLost() override;
+    void PollKeyboard(uint8_t state[256]) override;
+    void PlaySound(int32_t channel, SampleId sample) override;
+    void StopSound(int32_t channel) override;
+    bool IsPlaying(int32_t channel) override;
+    void SetPaused(int32_t channel, bool paused) override;
+    void SetVolume(int32_t channel, int32_t volume) override;
+    int32_t GetVolume(int32_t channel) override;
+    void SetMasterVolume(int32_t volume) override;
+    int32_t GetMasterVolume() override;
+    int64_t Clock() override;
+    int64_t Time() override;
+    void Sleep(int32_t milliseconds) override;
+
+  private:
+    std::unique_ptr<QuestionLogWriter> Writer;
+    std::function<uint32_t()> StateDigest;
+};
