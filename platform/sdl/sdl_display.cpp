@@ -174,6 +174,7 @@ void SdlPlatform::BeginFrame() {
 }
 
 void SdlPlatform::EndFrame() {
+    PolledSinceWait = false;
     if (Render == nullptr) return;
     // Most frames show exactly what the last one showed (a piece falls one row in 20 frames,
     // a menu stands still): then the composed picture is kept as it is.

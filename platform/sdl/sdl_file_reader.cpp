@@ -6,27 +6,6 @@
 
 #include "platform/sdl/sdl_picture.h"
 
-namespace {
-
-bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) error = std::strerror(errno);
-    std::fclose(file);
-    return !failed;
-}
-
-}  // namespace
-
 void FileReader::Prepare(const std::string& path, Kind kind) {
     std::lock_guard<std::mutex> hold(Lock);
     if (Stopping || Jobs.count(path) != 0) return;
@@ -82,7 +61,7 @@ void FileReader::Work() {
                 result.Read = result.Music != nullptr;
                 break;
             case Kind::Bytes:
-                result.Read = ReadBytes(path, result.Bytes, result.Error);
+                result.Read = ReadWholeFile(path, result.Bytes, result.Error);
                 break;
         }
         hold.lock();

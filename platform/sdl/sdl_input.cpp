@@ -1,5 +1,7 @@
 // The SDL platform's window messages and keyboard.
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform_impl.h"
@@ -79,6 +81,10 @@ void SdlPlatform::CreateKeyboard() {
 void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     std::fill(state, state + 256, uint8_t{0});
     if (!VideoOpen) return;
+    // A loop that only polls (waiting for a held key to come up) would spin a whole core; a
+    // millisecond between its polls is far below anything a player can notice.
+    if (PolledSinceWait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    PolledSinceWait = true;
     PumpEvents();
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);

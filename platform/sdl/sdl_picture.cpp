@@ -11,24 +11,6 @@
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) error = std::strerror(errno);
-    std::fclose(file);
-    return !failed;
-}
-
 bool EndsWithDds(const std::string& path) {
     if (path.size() < 4) return false;
     std::string end = path.substr(path.size() - 4);
@@ -64,6 +46,24 @@ bool DecodeWithSdlImage(const std::vector<uint8_t>& bytes, DecodedImage& out, st
 }
 
 }  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    if (failed) error = std::strerror(errno);
+    std::fclose(file);
+    return !failed;
+}
 
 void KeyOutMagenta(std::vector<uint32_t>& pixels) {
     for (uint32_t& pixel : pixels) {

@@ -64,6 +64,7 @@ void SdlPlatform::Sleep(int32_t milliseconds) {
 }
 
 void SdlPlatform::WaitUntil(int64_t ns) {
+    PolledSinceWait = false;
     constexpr int64_t Slice = 10 * FrameClock::Millisecond;  // a close is answered within this
     for (;;) {
         PumpEvents();

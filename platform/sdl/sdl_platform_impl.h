@@ -153,7 +153,8 @@ class SdlPlatform final : public Platform {
     std::vector<TextureId> LayerTextures;
     uint32_t LayerColour = 0;
 
-    uint8_t Latched[256] = {};  // keys pressed since the last poll
+    uint8_t Latched[256] = {};     // keys pressed since the last poll
+    bool PolledSinceWait = false;  // no frame or sleep since the last poll
     bool FocusLossPending = false;
     bool FullScreen = true;
     bool ReturnSwallowed = false;  // the Enter of an Alt+Enter, until it is let go

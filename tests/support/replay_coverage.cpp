@@ -58,7 +58,7 @@ std::string ReplayCoverage::Missing() const {
     need(BombsOff, "a game without bombs");
     need(FourRowClear, "a four-row clear");
     need(BombCollapse, "a bomb collapse");
-    need(LevelUps >= 2, "several level-ups");
+    need(LevelUps >= 6, "a game that climbs to level 7, where the sideways repeat quickens");
     need(Pause, "a pause");
     need(CyclePiece, "keypad plus");
     need(TopOutWithName, "a top-out with a name entered");

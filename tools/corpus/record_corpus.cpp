@@ -1,8 +1,8 @@
 // Records the corpus of real games under tests/replays: the real program in a virtual X
 // display, played through real key events by a player that watches the screen and reads
 // "data.dat" the way a person watches the well. Each game is retried until the set covers
-// bombs on and off, a four-row clear, a bomb collapse, several level-ups, a pause, keypad plus,
-// a top-out with a name entered and an Escape.
+// bombs on and off, a four-row clear, a bomb collapse, a pause, keypad plus, a top-out with a
+// name entered, an Escape, and a game that climbs to level 7, where the sideways repeat quickens.
 //
 //   zantorvix_record_corpus OUTPUT_FOLDER      (tools/record-corpus runs it)
 #include <sys/stat.h>
@@ -267,6 +267,8 @@ struct Scenario {
     int32_t PauseAt = -1;  // pause before this piece
     int32_t CycleAt = -1;  // keypad plus before this piece
     int32_t Rows = 0;      // rows to clear before giving up (two level-ups take 20)
+    // What the game must bring to the corpus, given what the games before it brought.
+    bool (*Brings)(const ReplayCoverage& covered) = nullptr;
 };
 
 // Plays one scenario in a fresh folder; the replay it left, or "" when the game went wrong.
@@ -331,8 +333,16 @@ int main(int argc, char** argv) {
     const fs::path output = argv[1];
     fs::create_directories(output);
     const Scenario scenarios[] = {
-        {"bombs-to-the-top", "255\n1\n1\n1", 400, true, 6, 9, 24},
-        {"no-bombs-then-escape", "255\n0\n1\n1", 14, false},
+        {"bombs-to-the-top", "255\n1\n1\n1", 400, true, 6, 9, 24,
+         [](const ReplayCoverage& c) {
+             return c.FourRowClear && c.BombCollapse && c.LevelUps >= 2 && c.Pause &&
+                    c.CyclePiece && c.TopOutWithName;
+         }},
+        {"no-bombs-then-escape", "255\n0\n1\n1", 14, false, -1, -1, 0,
+         [](const ReplayCoverage& c) { return c.Escape && c.BombsOff; }},
+        // A long game: the faster gravity and sideways repeat of the higher levels.
+        {"no-bombs-to-level-seven", "255\n0\n1\n1", 900, true, -1, -1, 60,
+         [](const ReplayCoverage& c) { return c.LevelUps >= 6; }},
     };
     ReplayCoverage coverage;
     for (const Scenario& scenario : scenarios) {
@@ -355,12 +365,7 @@ int main(int argc, char** argv) {
                          static_cast<long long>(replay.End.Frames), replay.End.Score,
                          replay.End.Rows, replay.End.Level,
                          mine.Missing().empty() ? "nothing" : mine.Missing().c_str());
-            // The first scenario must bring everything but what the second is for.
-            const bool good = scenario.TopOut
-                                  ? mine.FourRowClear && mine.BombCollapse && mine.LevelUps >= 2 &&
-                                        mine.Pause && mine.CyclePiece && mine.TopOutWithName
-                                  : mine.Escape && mine.BombsOff;
-            if (!good && attempt < 4) continue;
+            if (!scenario.Brings(mine) && attempt < 4) continue;
             coverage = mine;
             std::ofstream(output / (std::string(scenario.Name) + ".zrp"), std::ios::binary)
                 << bytes;
