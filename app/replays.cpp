@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 #include "app/application.h"
@@ -205,46 +207,55 @@ uint32_t DigestOfGame() {
     return digest.Value;
 }
 
+namespace {
+
+// Copies one recorded field to or from the live state; whole arrays for the key state and the
+// sound bank.
+template <typename T>
+void CopyField(T& to, const T& from) {
+    to = from;
+}
+template <typename T, size_t N>
+void CopyField(T (&to)[N], const T (&from)[N]) {
+    std::copy(std::begin(from), std::end(from), std::begin(to));
+}
+
+// The state a game starts from, each field beside the live state it records: one list for
+// capturing a start and for restoring it. The random state goes through Rand's own calls.
+template <typename Visit>
+void PairStartFields(ReplayStart& start, Visit visit) {
+    GameStateRecord& g = GameState;
+    visit(start.CurrentPiece, g.CurrentPiece);
+    visit(start.NextPiece, g.NextPiece);
+    visit(start.Level, g.Level);
+    visit(start.MenuCursor, g.MenuCursor);
+    visit(start.RotateRepeat, g.RotateRepeat);
+    visit(start.SoftDropRepeat, g.SoftDropRepeat);
+    visit(start.NextTickTime, g.NextTickTime);
+    visit(start.NextSecondTime, g.NextSecondTime);
+    visit(start.GameStartTime, g.GameStartTime);
+    visit(start.Options, Options);
+    visit(start.HighScores, HighScoreTable);
+    visit(start.FadeLevel, FadeLevel);
+    visit(start.Keys, KeyState);
+    visit(start.SoundBank, SoundBank);
+}
+
+}  // namespace
+
 ReplayStart CaptureStart() {
-    const GameStateRecord& g = GameState;
     ReplayStart start;
     start.RandomState = RandState();
-    start.CurrentPiece = g.CurrentPiece;
-    start.NextPiece = g.NextPiece;
-    start.Level = g.Level;
-    start.MenuCursor = g.MenuCursor;
-    start.RotateRepeat = g.RotateRepeat;
-    start.SoftDropRepeat = g.SoftDropRepeat;
-    start.NextTickTime = g.NextTickTime;
-    start.NextSecondTime = g.NextSecondTime;
-    start.GameStartTime = g.GameStartTime;
-    start.Options = Options;
-    start.HighScores = HighScoreTable;
-    start.FadeLevel = FadeLevel;
-    std::memcpy(start.Keys, KeyState, sizeof start.Keys);
-    std::memcpy(start.SoundBank, SoundBank, sizeof start.SoundBank);
+    PairStartFields(start, [](auto& recorded, auto& live) { CopyField(recorded, live); });
     start.Digest = DigestOfGame();
     return start;
 }
 
 bool ApplyStart(const ReplayStart& start) {
     GameState = GameStateRecord{};
-    GameStateRecord& g = GameState;
-    g.CurrentPiece = start.CurrentPiece;
-    g.NextPiece = start.NextPiece;
-    g.Level = start.Level;
-    g.MenuCursor = start.MenuCursor;
-    g.RotateRepeat = start.RotateRepeat;
-    g.SoftDropRepeat = start.SoftDropRepeat;
-    g.NextTickTime = start.NextTickTime;
-    g.NextSecondTime = start.NextSecondTime;
-    g.GameStartTime = start.GameStartTime;
-    Options = start.Options;
-    HighScoreTable = start.HighScores;
-    FadeLevel = start.FadeLevel;
     QuitRequested = 0;
-    std::memcpy(KeyState, start.Keys, sizeof start.Keys);
-    std::memcpy(SoundBank, start.SoundBank, sizeof start.SoundBank);
+    ReplayStart copy = start;
+    PairStartFields(copy, [](auto& recorded, auto& live) { CopyField(live, recorded); });
     Srand(start.RandomState);
     return DigestOfGame() == start.Digest;
 }
