@@ -301,6 +301,31 @@ std::string GameRun::Stderr() const {
     return ReadFile(StderrFile);
 }
 
+std::string GameRun::Describe() {
+    if (!Running()) {
+        return "the game has ended, status " + std::to_string(ExitStatus) + "; stderr:\n" +
+               Stderr();
+    }
+    std::string text = "the game runs; its threads (state, wait, CPU ticks):";
+    std::error_code ignored;
+    const fs::path tasks = "/proc/" + std::to_string(Pid) + "/task";
+    for (const auto& task : fs::directory_iterator(tasks, ignored)) {
+        const std::string stat = ReadFile(task.path() / "stat");
+        const size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        std::string field, state;
+        long long cpu = 0;
+        rest >> state;
+        for (int at = 4; at <= 15 && rest >> field; ++at) {
+            if (at >= 14) cpu += std::atoll(field.c_str());  // user and system time
+        }
+        text += "\n  " + stat.substr(open + 1, close - open - 1) + " " + state + " " +
+                ReadFile(task.path() / "wchan") + " " + std::to_string(cpu);
+    }
+    return text + "\nstderr:\n" + Stderr();
+}
+
 void KeyDown(const std::string& key) {
     RunXdotool("keydown " + key);
 }

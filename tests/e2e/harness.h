@@ -69,6 +69,10 @@ class GameRun {
     bool WaitForExit(std::chrono::milliseconds timeout);
     int ExitStatus = -1;  // exit status, or -signal
     std::string Stderr() const;
+    // For a failure's message: whether the program still runs, each thread's state, where it
+    // waits and the CPU it has used (a stuck frame and a paused game look the same on screen),
+    // and what it wrote to stderr.
+    std::string Describe();
     std::filesystem::path Folder;
     std::filesystem::path StderrFile;
 
