@@ -456,6 +456,42 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     }
 }
 
+namespace {
+
+// The stack has reached the rows where pieces appear ("data.dat": 25 rows of 15 digits and a
+// line break). The game ends when a piece locks where it appeared, which most often leaves a
+// cell in row 0; but a bomb that ends it blows the rows around it away, so the top eight count.
+bool StackAtTheTop(const std::string& board) {
+    return board.size() >= 8 * 16 && board.find_first_not_of("0\n") < 8 * 16;
+}
+
+}  // namespace
+
+bool HoldSpaceUntilToppedOut(const fs::path& dataFolder, int presses) {
+    // Over once the stack is at the top and held Space locks no more pieces: a lock comes every
+    // ten frames while it is held, so seconds without one mean the game has ended.
+    std::string board = ReadFile(dataFolder / "data.dat");
+    auto changed = std::chrono::steady_clock::now();
+    bool topped = false;
+    for (int press = 0; press < presses && !topped; ++press) {
+        KeyDown("space");
+        topped = WaitUntil(
+            [&] {
+                const std::string now = ReadFile(dataFolder / "data.dat");
+                if (now != board) {
+                    board = now;
+                    changed = std::chrono::steady_clock::now();
+                    return false;
+                }
+                return StackAtTheTop(board) &&
+                       std::chrono::steady_clock::now() - changed >= std::chrono::seconds(3);
+            },
+            std::chrono::seconds(8));
+        KeyUp("space");
+    }
+    return topped;
+}
+
 std::string ReadFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream content;

@@ -107,6 +107,9 @@ std::filesystem::path InstallGame(const std::filesystem::path& prefix);
 
 // Polls `done` every 50 ms until it is true or the timeout passes.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+// Holds Space (pressed afresh every 8 s, in case the display lost the held key) until the game
+// in `dataFolder` is over; false if it never ends within `presses` presses.
+bool HoldSpaceUntilToppedOut(const std::filesystem::path& dataFolder, int presses = 20);
 
 std::string ReadFile(const std::filesystem::path& file);
 void Pause(std::chrono::milliseconds duration);

@@ -102,13 +102,6 @@ std::vector<std::string> BoardRows(const fs::path& folder) {
     return rows;
 }
 
-// The stack has reached the rows where pieces appear. The game ends when a piece locks where it
-// appeared, which most often leaves a cell in row 0; but a bomb that ends it blows the top rows
-// away, so the top eight count.
-bool StackAtTheTop(const std::string& board) {
-    return board.size() >= 8 * 16 && board.find_first_not_of("0\n") < 8 * 16;
-}
-
 // The playfield as a player sees it on level 1: backdrop, frame, and the word "lines".
 Image PlayBackdrop() {
     Image screen = Picture("background1.jpg");
@@ -201,32 +194,11 @@ class Journey : public ::testing::Test {
 
     // Holds Space until the stack reaches the top and the score screen takes over.
     void DropUntilToppedOut(GameRun& game) {
-        // Held, as a player would; pressed afresh now and then in case the virtual display
-        // lost the held key.
-        // Over once the stack is at the top and held Space locks no more pieces (a lock comes
-        // every ten frames while it is held, so seconds without one mean the game has ended).
-        std::string board = ReadFile(DataFolder / "data.dat");
-        auto changed = std::chrono::steady_clock::now();
-        bool topped = false;
-        for (int press = 0; press < 20 && !topped; ++press) {
-            KeyDown("space");
-            topped = WaitUntil(
-                [&] {
-                    const std::string now = ReadFile(DataFolder / "data.dat");
-                    if (now != board) {
-                        board = now;
-                        changed = std::chrono::steady_clock::now();
-                        return false;
-                    }
-                    return StackAtTheTop(board) && std::chrono::steady_clock::now() - changed >= 3s;
-                },
-                8s);
-            KeyUp("space");
-        }
+        const bool topped = HoldSpaceUntilToppedOut(DataFolder);
         if (!topped) {
             const Image shot = TakeScreenshot();
             KeepScreenshot(shot, "never-topped-out");
-            ASSERT_TRUE(topped) << "the stack never reached the top; the HUD "
+            ASSERT_TRUE(topped) << "held Space never ended the game; the HUD "
                                 << (PlayIsShown() ? "shows" : "is gone") << ", the first piece "
                                 << (CellDifference(shot, 7, 24, 1) < 4.0 ? "shows" : "is hidden")
                                 << "; " << game.Describe() << "\ndata.dat:\n"

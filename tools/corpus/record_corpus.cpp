@@ -300,11 +300,7 @@ std::string PlayScenario(const Scenario& scenario) {
             if (scenario.TopOut && player.Rows >= scenario.Rows && piece > scenario.CycleAt) break;
         }
         if (scenario.TopOut) {
-            for (int press = 0; press < 30 && !ToppedOut(folder); ++press) {
-                KeyDown("space");
-                WaitUntil([&] { return ToppedOut(folder); }, 3s);
-                KeyUp("space");
-            }
+            HoldSpaceUntilToppedOut(folder);
             Pause(2s);
             PressKey("BackSpace");  // a blank typed by the Space still held at the end
             for (const char* key : {"c", "o", "r", "p", "u", "s"}) PressKey(key);
