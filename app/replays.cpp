@@ -222,8 +222,8 @@ void CopyField(T (&to)[N], const T (&from)[N]) {
 
 // The state a game starts from, each field beside the live state it records: one list for
 // capturing a start and for restoring it. The random state goes through Rand's own calls.
-template <typename Visit>
-void PairStartFields(ReplayStart& start, Visit visit) {
+template <typename Start, typename Visit>
+void PairStartFields(Start& start, Visit visit) {
     GameStateRecord& g = GameState;
     visit(start.CurrentPiece, g.CurrentPiece);
     visit(start.NextPiece, g.NextPiece);
@@ -254,8 +254,7 @@ ReplayStart CaptureStart() {
 bool ApplyStart(const ReplayStart& start) {
     GameState = GameStateRecord{};
     QuitRequested = 0;
-    ReplayStart copy = start;
-    PairStartFields(copy, [](auto& recorded, auto& live) { CopyField(live, recorded); });
+    PairStartFields(start, [](const auto& recorded, auto& live) { CopyField(live, recorded); });
     Srand(start.RandomState);
     return DigestOfGame() == start.Digest;
 }
