@@ -19,14 +19,15 @@ PLAY_PACKAGES=(
 )
 # What CPack needs to make the Debian package (dpkg-shlibdeps and file find its dependencies).
 PACKAGE_PACKAGES=(dpkg-dev file)
-# GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
-# layouts for the one typed under French; the checkers of the desktop entry, the AppStream
-# file and the Debian package, which a test builds.
-TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xdotool x11-xkb-utils xkb-data
-    desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}")
 # The benchmark starts its own virtual displays, presses keys with xdotool and counts the
 # game's presents through the X Damage extension.
 BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
+# GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
+# layouts for the one typed under French; the checkers of the desktop entry, the AppStream
+# file and the Debian package, which a test builds. ./test builds every target, the benchmark
+# included, so its list holds what each of them needs.
+TEST_PACKAGES=(libgtest-dev libx11-dev x11-xkb-utils xkb-data
+    desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
 SOAK_PACKAGES=()
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 
@@ -41,7 +42,8 @@ case "$purpose" in
     test)
         packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
         targets=(all)  # the tests, and every tool, so that none stops compiling unseen
-        options=(-DZANTORVIX_TESTS=ON)
+        # Every optional part insists on its packages: one missing from the list fails here.
+        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON)
         ;;
     package)
         packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
@@ -51,7 +53,7 @@ case "$purpose" in
     bench)
         packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
         targets=(zantorvix zantorvix_assets zantorvix_bench)
-        options=()
+        options=(-DZANTORVIX_BENCH=ON)
         ;;
     soak)
         packages=("${PLAY_PACKAGES[@]}" "${SOAK_PACKAGES[@]}")
@@ -94,8 +96,10 @@ if [ ${#missing[@]} -gt 0 ]; then
             exit 1
         fi
     fi
-    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q \
+        -o DPkg::Lock::Timeout=600
     "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+        -o DPkg::Lock::Timeout=600 \
         "${missing[@]}"
 fi
 
