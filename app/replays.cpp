@@ -46,11 +46,11 @@ uint32_t FloatBits(float value) {
 
 // The running digest of a log, with the final state and the table folded in.
 uint32_t FinalDigest(uint32_t running) {
-    Digest digest;
+    Fnv1a digest;
     digest.Add(running);
     digest.Add(DigestOfGame());
     for (const HighScoreEntry& entry : HighScoreTable) {
-        digest.AddBytes(entry.Name);
+        digest.AddText(entry.Name);
         digest.Add(static_cast<uint32_t>(entry.Score));
     }
     return digest.Value;
@@ -177,7 +177,7 @@ void RunGame() {
 
 uint32_t DigestOfGame() {
     const GameStateRecord& g = GameState;
-    Digest digest;
+    Fnv1a digest;
     for (const auto& column : g.Board) {
         for (CellColour cell : column) digest.Add(static_cast<uint32_t>(cell), 1);
     }

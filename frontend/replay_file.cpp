@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +10,7 @@
 
 #include "frontend/data_file.h"
 #include "game/pieces.h"
+#include "platform/byte_coding.h"
 #include "platform/question_log.h"
 
 namespace {
@@ -25,19 +25,9 @@ constexpr uint64_t MostFrames = uint64_t{1} << 35;
 
 class ByteWriter {
   public:
-    void Varint(uint64_t value) {
-        while (value >= 0x80) {
-            Bytes.push_back(static_cast<char>(0x80 | (value & 0x7F)));
-            value >>= 7;
-        }
-        Bytes.push_back(static_cast<char>(value));
-    }
-    void Signed(int64_t value) {
-        Varint((static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63));
-    }
-    void Fixed32(uint32_t value) {
-        for (int i = 0; i < 4; ++i) Bytes.push_back(static_cast<char>(value >> (8 * i)));
-    }
+    void Varint(uint64_t value) { AppendVarint(Bytes, value); }
+    void Signed(int64_t value) { AppendVarint(Bytes, ZigZag(value)); }
+    void Fixed32(uint32_t value) { AppendFixed32(Bytes, value); }
     void Byte(uint8_t value) { Bytes.push_back(static_cast<char>(value)); }
     void Text(std::string_view text) {
         Varint(text.size());
@@ -56,20 +46,20 @@ class ByteReader {
         return false;
     }
     bool Varint(uint64_t& value) {
-        value = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            if (Position >= Bytes.size()) return Fail("is cut short");
-            const uint8_t byte = static_cast<uint8_t>(Bytes[Position++]);
-            if (shift == 63 && byte > 1) break;
-            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-            if ((byte & 0x80) == 0) return true;
+        switch (ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value)) {
+            case VarintRead::Read:
+                return true;
+            case VarintRead::CutShort:
+                return false;  // Byte has said so
+            case VarintRead::TooLong:
+                break;
         }
         return Fail("is damaged: a number is too long");
     }
     bool Signed(int64_t& value) {
         uint64_t raw = 0;
         if (!Varint(raw)) return false;
-        value = static_cast<int64_t>(raw >> 1) ^ -static_cast<int64_t>(raw & 1);
+        value = UnZigZag(raw);
         return true;
     }
     // A signed number within [low, high], named for the message.
@@ -244,13 +234,6 @@ bool CheckQuestions(const Replay& replay, std::string& reason) {
     return true;
 }
 
-uint32_t Crc(std::string_view bytes) {
-    uLong crc = crc32(0L, Z_NULL, 0);
-    // crc32 takes at most 4 GiB a call; a replay is far smaller.
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-    return static_cast<uint32_t>(crc);
-}
-
 }  // namespace
 
 std::string WriteReplay(const Replay& replay) {
@@ -264,7 +247,7 @@ std::string WriteReplay(const Replay& replay) {
     file.Bytes.assign(Magic, sizeof Magic);
     file.Varint(ReplayFormat);
     file.Varint(body.Bytes.size());
-    file.Fixed32(Crc(body.Bytes));
+    file.Fixed32(Crc32(body.Bytes));
     file.Bytes += body.Bytes;
     return file.Bytes;
 }
@@ -307,7 +290,7 @@ bool ReadReplay(std::string_view bytes, Replay& replay, std::string& reason) {
         reason = "is damaged: it goes on past its end";
         return false;
     }
-    if (Crc(body) != crc) {
+    if (Crc32(body) != crc) {
         reason = "is damaged: its checksum does not match";
         return false;
     }
@@ -364,13 +347,14 @@ bool LoadReplay(const char* file, Replay& replay, std::string& reason) {
 }
 
 uint32_t DigestOfBoard() {
-    uint32_t value = 2166136261u;
-    const auto add = [&](char c) { value = (value ^ static_cast<uint8_t>(c)) * 16777619u; };
+    Fnv1a digest;
     for (int32_t row = 0; row < BoardRows; ++row) {
         for (int32_t column = 0; column < BoardColumns; ++column) {
-            for (char c : std::to_string(GameState.Board[column][row])) add(c);
+            for (char c : std::to_string(GameState.Board[column][row])) {
+                digest.AddByte(static_cast<uint8_t>(c));
+            }
         }
-        add('\n');
+        digest.AddByte('\n');
     }
-    return value;
+    return digest.Value;
 }

@@ -16,14 +16,6 @@ bool HasChannel(Question question) {
     return question == Question::Playing || question == Question::Volume;
 }
 
-uint64_t ZigZag(int64_t value) {
-    return (static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63);
-}
-
-int64_t UnZigZag(uint64_t value) {
-    return static_cast<int64_t>(value >> 1) ^ -static_cast<int64_t>(value & 1);
-}
-
 bool WithinTime(int64_t value) {
     return value >= -LargestTime && value <= LargestTime;
 }
@@ -82,11 +74,7 @@ QuestionLogWriter::~QuestionLogWriter() {
 }
 
 void QuestionLogWriter::Varint(uint64_t value) {
-    while (value >= 0x80) {
-        Pending.push_back(static_cast<char>(0x80 | (value & 0x7F)));
-        value >>= 7;
-    }
-    Pending.push_back(static_cast<char>(value));
+    AppendVarint(Pending, value);
 }
 
 void QuestionLogWriter::Signed(int64_t value) {
@@ -239,13 +227,13 @@ bool QuestionLogReader::Byte(uint8_t& byte) {
 }
 
 bool QuestionLogReader::Varint(uint64_t& value) {
-    value = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-        uint8_t byte = 0;
-        if (!Byte(byte)) return false;
-        if (shift == 63 && byte > 1) break;
-        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if ((byte & 0x80) == 0) return true;
+    switch (ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value)) {
+        case VarintRead::Read:
+            return true;
+        case VarintRead::CutShort:
+            return false;  // Byte has said why
+        case VarintRead::TooLong:
+            break;
     }
     return Fail("a number in the questions is too long");
 }

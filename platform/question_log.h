@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/byte_coding.h"
+
 enum class Question : uint8_t {
     Frame = 1,  // not a question: the end of a presented frame
     Keys = 2,
@@ -40,21 +42,6 @@ inline constexpr int64_t LargestVolume = int64_t{1} << 30;
 // which the recorded clock has moved this many milliseconds since the last one: about one a
 // frame at 60 frames a second, and never more than the game time asks for at higher rates.
 inline constexpr int64_t CheckpointSpacing = 15;
-
-// An order-sensitive 32-bit digest (FNV-1a over little-endian bytes).
-class Digest {
-  public:
-    void Add(uint64_t value, int bytes = 4) {
-        for (int i = 0; i < bytes; ++i) {
-            Value = (Value ^ static_cast<uint8_t>(value >> (8 * i))) * 16777619u;
-        }
-    }
-    void AddBytes(std::string_view bytes) {
-        Add(bytes.size());
-        for (char c : bytes) Value = (Value ^ static_cast<uint8_t>(c)) * 16777619u;
-    }
-    uint32_t Value = 2166136261u;
-};
 
 // The answers the log expects next, kept alike on both sides.
 struct Expectations {
@@ -101,7 +88,7 @@ class QuestionLogWriter {
         }
     }
     // Folds a command the game gave (a sound, a sleep) into the running digest.
-    Digest& Commands() { return Running; }
+    Fnv1a& Commands() { return Running; }
 
     // Ends the log. Packed holds the deflated questions, Checkpoints one byte per checkpoint.
     void Finish(std::string& packed, std::string& checkpoints);
@@ -117,7 +104,7 @@ class QuestionLogWriter {
     void Deflate(int flush);
 
     Expectations Expected;
-    Digest Running;
+    Fnv1a Running;
     std::string Pending;  // questions not yet deflated
     std::string Packed;
     std::string CheckpointBytes;
@@ -150,7 +137,7 @@ class QuestionLogReader {
     const std::string& Error() const { return Problem; }
     int64_t FrameCount() const { return Frames; }
     // Folds a command into the running digest, as the writer did.
-    Digest& Commands() { return Running; }
+    Fnv1a& Commands() { return Running; }
     // Folds the state at a checkpoint in and returns the byte the log should hold for it.
     uint8_t CheckpointOf(uint32_t state);
     uint32_t RunningDigest() const { return Running.Value; }
@@ -163,7 +150,7 @@ class QuestionLogReader {
     bool Refill();
 
     Expectations Expected;
-    Digest Running;
+    Fnv1a Running;
     std::string_view CheckpointBytes;
     size_t NextCheckpoint = 0;
     z_stream Stream{};
@@ -179,29 +166,29 @@ class QuestionLogReader {
 // The commands a game gives that a playback must repeat exactly, folded into a digest in the
 // order given: the sounds and the sleeps.
 namespace command_digest {
-inline void Play(Digest& digest, int32_t channel, int32_t sample) {
+inline void Play(Fnv1a& digest, int32_t channel, int32_t sample) {
     digest.Add('P', 1);
     digest.Add(static_cast<uint32_t>(channel));
     digest.Add(static_cast<uint32_t>(sample));
 }
-inline void Stop(Digest& digest, int32_t channel) {
+inline void Stop(Fnv1a& digest, int32_t channel) {
     digest.Add('S', 1);
     digest.Add(static_cast<uint32_t>(channel));
 }
-inline void Pause(Digest& digest, int32_t channel, bool paused) {
+inline void Pause(Fnv1a& digest, int32_t channel, bool paused) {
     digest.Add(paused ? 'H' : 'R', 1);
     digest.Add(static_cast<uint32_t>(channel));
 }
-inline void Volume(Digest& digest, int32_t channel, int32_t volume) {
+inline void Volume(Fnv1a& digest, int32_t channel, int32_t volume) {
     digest.Add('V', 1);
     digest.Add(static_cast<uint32_t>(channel));
     digest.Add(static_cast<uint32_t>(volume));
 }
-inline void MasterVolume(Digest& digest, int32_t volume) {
+inline void MasterVolume(Fnv1a& digest, int32_t volume) {
     digest.Add('M', 1);
     digest.Add(static_cast<uint32_t>(volume));
 }
-inline void Sleep(Digest& digest, int32_t milliseconds) {
+inline void Sleep(Fnv1a& digest, int32_t milliseconds) {
     digest.Add('Z', 1);
     digest.Add(static_cast<uint32_t>(milliseconds));
 }
