@@ -1,16 +1,12 @@
 #include "frontend/replay_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "frontend/data_file.h"
 #include "game/pieces.h"
 #include "platform/byte_coding.h"
+#include "platform/file.h"
 #include "platform/question_log.h"
 
 namespace {
@@ -312,37 +308,17 @@ bool ReadReplay(std::string_view bytes, Replay& replay, std::string& reason) {
 }
 
 bool LoadReplay(const char* file, Replay& replay, std::string& reason) {
-    const int fd = ::open(file, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::string("cannot be read: ") + std::strerror(errno);
+    std::string bytes, error;
+    bool longer = false;
+    if (ReadWholeFile(file, bytes, error, LargestReplayFile, &longer) != FileRead::Read) {
+        reason = "cannot be read: " + error;
         return false;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        reason = "cannot be read: it is not a regular file";
+    if (longer) {
+        reason = "is too large to be a replay (over " + std::to_string(LargestReplayFile >> 20) +
+                 " MiB)";
         return false;
     }
-    std::string bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            reason = std::string("cannot be read: ") + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (got == 0) break;
-        bytes.append(buffer, static_cast<size_t>(got));
-        if (bytes.size() > LargestReplayFile) {
-            ::close(fd);
-            reason = "is too large to be a replay (over " +
-                     std::to_string(LargestReplayFile >> 20) + " MiB)";
-            return false;
-        }
-    }
-    ::close(fd);
     return ReadReplay(bytes, replay, reason);
 }
 

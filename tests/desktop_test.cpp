@@ -148,6 +148,12 @@ TEST_F(DesktopTest, TheWindowChoiceIsSavedAtOnceAndTheNextStartKeepsIt) {
     EXPECT_EQ(width * 3, height * 4);
     Sdl->ToggleFullScreen();
     EXPECT_EQ(ReadWhole("display.dat"), "fullscreen");
+    // Saved as the player's other files are: the permissions the player gave it stay.
+    const fs::perms mine = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions("display.dat", mine);
+    Sdl->ToggleFullScreen();
+    EXPECT_EQ(ReadWhole("display.dat"), "window");
+    EXPECT_EQ(fs::status("display.dat").permissions(), mine);
 
     // A damaged choice: one line, full screen.
     std::ofstream("display.dat") << "sideways";

@@ -15,6 +15,7 @@
 #include "frontend/replay_file.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
+#include "platform/file.h"
 #include "platform/keyboard.h"
 #include "platform/playback_platform.h"
 #include "platform/recording_platform.h"
@@ -109,18 +110,6 @@ double PlayTenMinutes(bool record, int64_t* frames, double* minutes) {
     return took;
 }
 
-std::string ReadWhole(const char* name) {
-    std::string bytes;
-    if (std::FILE* file = std::fopen(name, "rb")) {
-        char buffer[1 << 16];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-            bytes.append(buffer, got);
-        }
-        std::fclose(file);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 void PrintReplayFigures(int runs) {
@@ -136,7 +125,8 @@ void PrintReplayFigures(int runs) {
         plain.push_back(PlayTenMinutes(false, nullptr, nullptr));
         recorded.push_back(PlayTenMinutes(true, &frames, &minutes));
     }
-    const std::string bytes = ReadWhole(LastReplayFile);
+    std::string bytes, error;
+    ReadWholeFile(LastReplayFile, bytes, error);
     std::filesystem::current_path(home);
     std::error_code ignored;
     std::filesystem::remove_all(pattern, ignored);
