@@ -15,11 +15,12 @@
 #include "app/application.h"
 #include "frontend/data_file.h"
 #include "frontend/score_screen.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/play_scene.h"
+#include "game/random.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/playback_platform.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
@@ -245,7 +246,7 @@ void PairStartFields(Start& start, Visit visit) {
 
 ReplayStart CaptureStart() {
     ReplayStart start;
-    start.RandomState = RandState();
+    start.RandomState = RandomState;
     PairStartFields(start, [](auto& recorded, auto& live) { CopyField(recorded, live); });
     start.Digest = DigestOfGame();
     return start;

@@ -5,10 +5,10 @@
 #include "frontend/options.h"
 #include "frontend/score_screen.h"
 #include "frontend/title_menu.h"
+#include "game/keys.h"
 #include "game/play_scene.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 
 void RunSceneLoop() {

@@ -2,9 +2,9 @@
 
 #include "frontend/high_scores.h"
 #include "frontend/menu.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 

@@ -5,10 +5,10 @@
 
 #include "frontend/high_scores.h"
 #include "game/fade.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/play_frame.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 

@@ -4,10 +4,10 @@
 #include "frontend/menu.h"
 #include "frontend/options.h"
 #include "game/fade.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 

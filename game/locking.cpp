@@ -7,6 +7,7 @@
 #include "game/board.h"
 #include "game/movement.h"
 #include "game/pieces.h"
+#include "game/random.h"
 #include "game/sound_bank.h"
 #include "platform/system.h"
 

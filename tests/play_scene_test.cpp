@@ -5,12 +5,12 @@
 
 #include <algorithm>
 
+#include "game/keys.h"
 #include "game/locking.h"
 #include "game/pieces.h"
 #include "game/play_frame.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "support/game_fixture.h"
 #include "support/playfield.h"
 

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "game/keys.h"
 #include "game/sound_bank.h"
-#include "platform/keyboard.h"
 
 void GameTest::SetUp() {
     PreviousFolder = std::filesystem::current_path();
