@@ -6,8 +6,8 @@
 
 #include "app/application.h"
 #include "app/replays.h"
-#include "platform/recording_platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "replay/recording_platform.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 #include "game/random.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/playback_platform.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
+#include "replay/playback_platform.h"
 
 namespace {
 

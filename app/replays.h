@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "frontend/replay_file.h"
 #include "platform/platform.h"
-#include "platform/recording_platform.h"
+#include "replay/recording_platform.h"
+#include "replay/replay_file.h"
 
 // The platform the scene loop records games on; null (as at start) records nothing.
 void SetGameRecorder(RecordingPlatform* recorder);

@@ -8,14 +8,14 @@
 
 #include "app/application.h"
 #include "app/replays.h"
-#include "frontend/replay_file.h"
 #include "game/keys.h"
 #include "game/pieces.h"
 #include "game/random.h"
 #include "game/state.h"
-#include "platform/playback_platform.h"
-#include "platform/recording_platform.h"
 #include "platform/system.h"
+#include "replay/playback_platform.h"
+#include "replay/recording_platform.h"
+#include "replay/replay_file.h"
 #include "support/autoplayer.h"
 #include "support/game_fixture.h"
 

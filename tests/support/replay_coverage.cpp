@@ -5,8 +5,8 @@
 #include "app/application.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/playback_platform.h"
 #include "platform/silent_platform.h"
+#include "replay/playback_platform.h"
 
 namespace {
 

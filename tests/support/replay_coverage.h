@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/replays.h"
-#include "frontend/replay_file.h"
+#include "replay/replay_file.h"
 
 struct ReplayCoverage {
     bool BombsOn = false;

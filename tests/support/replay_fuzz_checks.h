@@ -7,9 +7,9 @@
 
 #include "app/application.h"
 #include "app/replays.h"
-#include "frontend/replay_file.h"
 #include "platform/byte_coding.h"
-#include "platform/playback_platform.h"
+#include "replay/playback_platform.h"
+#include "replay/replay_file.h"
 
 namespace fuzz_checks {
 

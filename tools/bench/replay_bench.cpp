@@ -12,14 +12,14 @@
 
 #include "app/application.h"
 #include "app/replays.h"
-#include "frontend/replay_file.h"
 #include "game/keys.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/file.h"
-#include "platform/playback_platform.h"
-#include "platform/recording_platform.h"
 #include "platform/silent_platform.h"
+#include "replay/playback_platform.h"
+#include "replay/recording_platform.h"
+#include "replay/replay_file.h"
 #include "support/autoplayer.h"
 
 namespace {

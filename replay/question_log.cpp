@@ -1,4 +1,4 @@
-#include "platform/question_log.h"
+#include "replay/question_log.h"
 
 #include <cstring>
 

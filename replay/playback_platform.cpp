@@ -1,4 +1,4 @@
-#include "platform/playback_platform.h"
+#include "replay/playback_platform.h"
 
 #include <algorithm>
 #include <cinttypes>

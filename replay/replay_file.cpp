@@ -1,4 +1,4 @@
-#include "frontend/replay_file.h"
+#include "replay/replay_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include "game/pieces.h"
 #include "platform/byte_coding.h"
 #include "platform/file.h"
-#include "platform/question_log.h"
+#include "replay/question_log.h"
 
 namespace {
 

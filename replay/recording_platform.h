@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/forwarding_platform.h"
-#include "platform/question_log.h"
+#include "replay/question_log.h"
 
 class RecordingPlatform final : public ForwardingPlatform {
   public:

@@ -1,4 +1,4 @@
-#include "platform/recording_platform.h"
+#include "replay/recording_platform.h"
 
 void RecordingPlatform::StartLog(const uint8_t keys[256], std::function<uint32_t()> stateDigest) {
     Writer = std::make_unique<QuestionLogWriter>(keys);
