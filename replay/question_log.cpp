@@ -12,51 +12,20 @@ constexpr int32_t ChannelEscape = 7;
 constexpr size_t DeflateRun = 1 << 16;
 constexpr size_t InflateBuffer = 1 << 16;
 
-bool HasChannel(Question question) {
-    return question == Question::Playing || question == Question::Volume;
-}
-
-bool WithinTime(int64_t value) {
-    return value >= -LargestTime && value <= LargestTime;
-}
-
-bool WithinVolume(int64_t value) {
-    return value >= -LargestVolume && value <= LargestVolume;
+bool Within(int64_t value, int64_t largest) {
+    return value >= -largest && value <= largest;
 }
 
 }  // namespace
 
-const char* QuestionName(Question question) {
-    switch (question) {
-        case Question::Frame:
-            return "the end of a frame";
-        case Question::Keys:
-            return "the keys";
-        case Question::Clock:
-            return "the clock";
-        case Question::Time:
-            return "the calendar time";
-        case Question::Playing:
-            return "whether a channel plays";
-        case Question::Volume:
-            return "a channel's volume";
-        case Question::MasterVolume:
-            return "the master volume";
-        case Question::WindowClosed:
-            return "whether the window was closed";
-        case Question::FocusLost:
-            return "whether the window lost the focus";
-    }
-    return "an unknown question";
-}
-
 bool Expectations::TakeCheckpoint() {
-    if (CheckpointTaken && Clock - CheckpointClock < CheckpointSpacing &&
-        Clock - CheckpointClock > -CheckpointSpacing) {
+    const int64_t clock = Last(Question::Clock, 0);
+    if (CheckpointTaken && clock - CheckpointClock < CheckpointSpacing &&
+        clock - CheckpointClock > -CheckpointSpacing) {
         return false;
     }
     CheckpointTaken = true;
-    CheckpointClock = Clock;
+    CheckpointClock = clock;
     return true;
 }
 
@@ -73,20 +42,13 @@ QuestionLogWriter::~QuestionLogWriter() {
     deflateEnd(&Stream);
 }
 
-void QuestionLogWriter::Varint(uint64_t value) {
-    AppendVarint(Pending, value);
-}
-
-void QuestionLogWriter::Signed(int64_t value) {
-    Varint(ZigZag(value));
-}
-
 void QuestionLogWriter::Token(Question question, bool expected, int32_t channel) {
-    const bool escaped = HasChannel(question) && (channel < 0 || channel >= ChannelEscape);
-    const int32_t low = HasChannel(question) ? (escaped ? ChannelEscape : channel) : 0;
+    const bool perChannel = KindOf(question).PerChannel;
+    const bool escaped = perChannel && (channel < 0 || channel >= ChannelEscape);
+    const int32_t low = perChannel ? (escaped ? ChannelEscape : channel) : 0;
     Pending.push_back(static_cast<char>((static_cast<uint8_t>(question) << 4) |
                                         (expected ? ExpectedBit : 0) | low));
-    if (escaped) Signed(channel);
+    if (escaped) AppendVarint(Pending, ZigZag(channel));
     if (Pending.size() >= DeflateRun) Deflate(Z_NO_FLUSH);
 }
 
@@ -112,7 +74,7 @@ void QuestionLogWriter::Keys(const uint8_t state[256]) {
     int32_t changes = 0;
     for (int key = 0; key < 256; ++key) changes += state[key] != Expected.Keys[key];
     Token(Question::Keys, false, 0);
-    Varint(static_cast<uint64_t>(changes));
+    AppendVarint(Pending, static_cast<uint64_t>(changes));
     for (int key = 0; key < 256; ++key) {
         if (state[key] == Expected.Keys[key]) continue;
         Pending.push_back(static_cast<char>(key));
@@ -121,45 +83,13 @@ void QuestionLogWriter::Keys(const uint8_t state[256]) {
     }
 }
 
-void QuestionLogWriter::Clock(int64_t answer) {
-    Token(Question::Clock, answer == Expected.Clock, 0);
-    if (answer != Expected.Clock) Signed(answer - Expected.Clock);
-    Expected.Clock = answer;
-}
-
-void QuestionLogWriter::Time(int64_t answer) {
-    Token(Question::Time, answer == Expected.Time, 0);
-    if (answer != Expected.Time) Signed(answer - Expected.Time);
-    Expected.Time = answer;
-}
-
-void QuestionLogWriter::Playing(int32_t channel, bool answer) {
-    bool& expected = Expected.Playing[channel & 31];
-    Token(Question::Playing, answer == expected, channel);
-    expected = answer;
-}
-
-void QuestionLogWriter::Volume(int32_t channel, int32_t answer) {
-    int64_t& expected = Expected.Volumes[channel & 31];
-    Token(Question::Volume, answer == expected, channel);
-    if (answer != expected) Signed(answer - expected);
-    expected = answer;
-}
-
-void QuestionLogWriter::MasterVolume(int32_t answer) {
-    Token(Question::MasterVolume, answer == Expected.MasterVolume, 0);
-    if (answer != Expected.MasterVolume) Signed(answer - Expected.MasterVolume);
-    Expected.MasterVolume = answer;
-}
-
-void QuestionLogWriter::WindowClosed(bool answer) {
-    Token(Question::WindowClosed, answer == Expected.WindowClosed, 0);
-    Expected.WindowClosed = answer;
-}
-
-void QuestionLogWriter::FocusLost(bool answer) {
-    Token(Question::FocusLost, answer == Expected.FocusLost, 0);
-    Expected.FocusLost = answer;
+void QuestionLogWriter::Answer(Question question, int32_t channel, int64_t answer) {
+    int64_t& last = Expected.Last(question, channel);
+    Token(question, answer == last, channel);
+    if (answer != last && KindOf(question).Answer == AnswerKind::Number) {
+        AppendVarint(Pending, ZigZag(answer - last));
+    }
+    last = answer;
 }
 
 void QuestionLogWriter::Checkpoint(uint32_t state) {
@@ -192,7 +122,7 @@ QuestionLogReader::~QuestionLogReader() {
     if (StreamOpen) inflateEnd(&Stream);
 }
 
-bool QuestionLogReader::Fail(const char* what) {
+bool QuestionLogReader::Fail(const std::string& what) {
     if (Problem.empty()) Problem = what;
     return false;
 }
@@ -245,121 +175,104 @@ bool QuestionLogReader::Signed(int64_t& value) {
     return true;
 }
 
-bool QuestionLogReader::Next(LoggedQuestion& question) {
+// The log is over: it ends cleanly only with every checkpoint used.
+bool QuestionLogReader::CleanEnd() {
     if (!Problem.empty()) return false;
-    if (BufferPosition == BufferFill && !Refill()) {
-        if (!Problem.empty()) return false;
-        if (NextCheckpoint != CheckpointBytes.size()) {
-            return Fail("there are more checkpoints than frames");
-        }
-        return false;  // the clean end
+    if (NextCheckpoint != CheckpointBytes.size()) {
+        return Fail("there are more checkpoints than frames");
     }
+    return false;
+}
+
+// The question's byte, and the channel's own number when it follows.
+bool QuestionLogReader::ReadToken(LoggedQuestion& question, bool& expected) {
     const uint8_t byte = Buffer[BufferPosition++];
     const int kind = byte >> 4;
-    if (kind < static_cast<int>(Question::Frame) || kind > static_cast<int>(Question::FocusLost)) {
-        return Fail("a question is of no known kind");
-    }
+    if (kind < 1 || kind > QuestionCount) return Fail("a question is of no known kind");
     question = LoggedQuestion{};
     question.Kind = static_cast<Question>(kind);
-    const bool expected = (byte & ExpectedBit) != 0;
+    expected = (byte & ExpectedBit) != 0;
     const int32_t low = byte & 7;
-    if (HasChannel(question.Kind)) {
-        question.Channel = low;
-        if (low == ChannelEscape) {
-            int64_t channel = 0;
-            if (!Signed(channel)) return false;
-            if (channel < INT32_MIN || channel > INT32_MAX || (channel >= 0 && channel < 7)) {
-                return Fail("a channel number is out of range");
-            }
-            question.Channel = static_cast<int32_t>(channel);
-        }
-    } else if (low != 0) {
-        return Fail("a question carries a channel it has no use for");
+    if (!KindOf(question.Kind).PerChannel) {
+        return low == 0 || Fail("a question carries a channel it has no use for");
     }
+    question.Channel = low;
+    if (low != ChannelEscape) return true;
+    int64_t channel = 0;
+    if (!Signed(channel)) return false;
+    if (channel < INT32_MIN || channel > INT32_MAX || (channel >= 0 && channel < ChannelEscape)) {
+        return Fail("a channel number is out of range");
+    }
+    question.Channel = static_cast<int32_t>(channel);
+    return true;
+}
 
-    int64_t delta = 0;
-    const bool needsNumber =
-        !expected && question.Kind != Question::Frame && question.Kind != Question::Keys &&
-        question.Kind != Question::Playing && question.Kind != Question::WindowClosed &&
-        question.Kind != Question::FocusLost;
-    if (needsNumber) {
-        if (!Signed(delta)) return false;
-        if (delta == 0) return Fail("a changed answer is the same as before");
-    }
-    switch (question.Kind) {
-        case Question::Frame: {
-            if (!expected) return Fail("a frame is marked as an answer");
-            ++Frames;
-            if (Expected.TakeCheckpoint()) {
-                if (NextCheckpoint >= CheckpointBytes.size()) {
-                    return Fail("there are fewer checkpoints than frames need");
-                }
-                question.Checkpoint = static_cast<uint8_t>(CheckpointBytes[NextCheckpoint++]);
-            }
-            break;
+bool QuestionLogReader::ReadFrame(LoggedQuestion& question, bool expected) {
+    if (!expected) return Fail("a frame is marked as an answer");
+    ++Frames;
+    if (Expected.TakeCheckpoint()) {
+        if (NextCheckpoint >= CheckpointBytes.size()) {
+            return Fail("there are fewer checkpoints than frames need");
         }
-        case Question::Keys: {
-            if (!expected) {
-                uint64_t changes = 0;
-                if (!Varint(changes)) return false;
-                if (changes == 0 || changes > 256) return Fail("a key change lists no keys");
-                int previous = -1;
-                for (uint64_t i = 0; i < changes; ++i) {
-                    uint8_t key = 0, value = 0;
-                    if (!Byte(key) || !Byte(value)) return false;
-                    if (key <= previous) return Fail("the keys of a change are out of order");
-                    previous = key;
-                    Expected.Keys[key] = value;
-                }
-            }
-            break;
-        }
-        case Question::Clock:
-            if (!WithinTime(delta) || !WithinTime(Expected.Clock + delta)) {
-                return Fail("a clock reading is out of range");
-            }
-            Expected.Clock += delta;
-            question.Answer = Expected.Clock;
-            break;
-        case Question::Time:
-            if (!WithinTime(delta) || !WithinTime(Expected.Time + delta)) {
-                return Fail("a calendar reading is out of range");
-            }
-            Expected.Time += delta;
-            question.Answer = Expected.Time;
-            break;
-        case Question::Playing: {
-            bool& playing = Expected.Playing[question.Channel & 31];
-            if (!expected) playing = !playing;
-            question.Answer = playing;
-            break;
-        }
-        case Question::Volume: {
-            int64_t& volume = Expected.Volumes[question.Channel & 31];
-            if (!WithinVolume(delta) || !WithinVolume(volume + delta)) {
-                return Fail("a volume is out of range");
-            }
-            volume += delta;
-            question.Answer = volume;
-            break;
-        }
-        case Question::MasterVolume:
-            if (!WithinVolume(delta) || !WithinVolume(Expected.MasterVolume + delta)) {
-                return Fail("a volume is out of range");
-            }
-            Expected.MasterVolume += delta;
-            question.Answer = Expected.MasterVolume;
-            break;
-        case Question::WindowClosed:
-            if (!expected) Expected.WindowClosed = !Expected.WindowClosed;
-            question.Answer = Expected.WindowClosed;
-            break;
-        case Question::FocusLost:
-            if (!expected) Expected.FocusLost = !Expected.FocusLost;
-            question.Answer = Expected.FocusLost;
-            break;
+        question.Checkpoint = static_cast<uint8_t>(CheckpointBytes[NextCheckpoint++]);
     }
     return true;
+}
+
+bool QuestionLogReader::ReadKeyChanges() {
+    uint64_t changes = 0;
+    if (!Varint(changes)) return false;
+    if (changes == 0 || changes > 256) return Fail("a key change lists no keys");
+    int previous = -1;
+    for (uint64_t i = 0; i < changes; ++i) {
+        uint8_t key = 0, value = 0;
+        if (!Byte(key) || !Byte(value)) return false;
+        if (key <= previous) return Fail("the keys of a change are out of order");
+        previous = key;
+        Expected.Keys[key] = value;
+    }
+    return true;
+}
+
+bool QuestionLogReader::ReadNumber(LoggedQuestion& question, bool expected) {
+    const QuestionKind& kind = KindOf(question.Kind);
+    int64_t& last = Expected.Last(question.Kind, question.Channel);
+    int64_t change = 0;
+    if (!expected) {
+        if (!Signed(change)) return false;
+        if (change == 0) return Fail("a changed answer is the same as before");
+    }
+    if (!Within(change, kind.Largest) || !Within(last + change, kind.Largest)) {
+        return Fail(std::string(kind.Reading) + " is out of range");
+    }
+    last += change;
+    question.Answer = last;
+    return true;
+}
+
+bool QuestionLogReader::ReadFlag(LoggedQuestion& question, bool expected) {
+    int64_t& last = Expected.Last(question.Kind, question.Channel);
+    if (!expected) last = last == 0 ? 1 : 0;
+    question.Answer = last;
+    return true;
+}
+
+bool QuestionLogReader::Next(LoggedQuestion& question) {
+    if (!Problem.empty()) return false;
+    if (BufferPosition == BufferFill && !Refill()) return CleanEnd();
+    bool expected = false;
+    if (!ReadToken(question, expected)) return false;
+    switch (KindOf(question.Kind).Answer) {
+        case AnswerKind::None:
+            return ReadFrame(question, expected);
+        case AnswerKind::Keys:
+            return expected || ReadKeyChanges();
+        case AnswerKind::Number:
+            return ReadNumber(question, expected);
+        case AnswerKind::Flag:
+            return ReadFlag(question, expected);
+    }
+    return Fail("a question is of no known kind");
 }
 
 uint8_t QuestionLogReader::CheckpointOf(uint32_t state) {

@@ -10,21 +10,21 @@ std::unique_ptr<QuestionLogWriter> RecordingPlatform::StopLog() {
     return std::move(Writer);
 }
 
+template <typename T>
+T RecordingPlatform::Logged(Question question, int32_t channel, T answer) {
+    if (Writer) Writer->Answer(question, channel, answer);
+    return answer;
+}
+
+void RecordingPlatform::Fold(Command command, std::initializer_list<int32_t> numbers) {
+    if (Writer) FoldCommand(Writer->Commands(), command, numbers);
+}
+
+// --- Questions: every answer the game reads is logged ---------------------------------------
+
 void RecordingPlatform::EndFrame() {
     Inner.EndFrame();
     if (Writer) Writer->Frame([this] { return StateDigest ? StateDigest() : 0u; });
-}
-
-bool RecordingPlatform::WindowCloseRequested() {
-    const bool answer = Inner.WindowCloseRequested();
-    if (Writer) Writer->WindowClosed(answer);
-    return answer;
-}
-
-bool RecordingPlatform::FocusLost() {
-    const bool answer = Inner.FocusLost();
-    if (Writer) Writer->FocusLost(answer);
-    return answer;
 }
 
 void RecordingPlatform::PollKeyboard(uint8_t state[256]) {
@@ -32,62 +32,62 @@ void RecordingPlatform::PollKeyboard(uint8_t state[256]) {
     if (Writer) Writer->Keys(state);
 }
 
+bool RecordingPlatform::WindowCloseRequested() {
+    return Logged(Question::WindowClosed, 0, Inner.WindowCloseRequested());
+}
+
+bool RecordingPlatform::FocusLost() {
+    return Logged(Question::FocusLost, 0, Inner.FocusLost());
+}
+
+bool RecordingPlatform::IsPlaying(int32_t channel) {
+    return Logged(Question::Playing, channel, Inner.IsPlaying(channel));
+}
+
+int32_t RecordingPlatform::GetVolume(int32_t channel) {
+    return Logged(Question::Volume, channel, Inner.GetVolume(channel));
+}
+
+int32_t RecordingPlatform::GetMasterVolume() {
+    return Logged(Question::MasterVolume, 0, Inner.GetMasterVolume());
+}
+
+int64_t RecordingPlatform::Clock() {
+    return Logged(Question::Clock, 0, Inner.Clock());
+}
+
+int64_t RecordingPlatform::Time() {
+    return Logged(Question::Time, 0, Inner.Time());
+}
+
+// --- Commands: folded into the running digest before they are carried out ----------------
+
 void RecordingPlatform::PlaySound(int32_t channel, SampleId sample) {
-    if (Writer) command_digest::Play(Writer->Commands(), channel, sample);
+    Fold(Command::Play, {channel, sample});
     Inner.PlaySound(channel, sample);
 }
 
 void RecordingPlatform::StopSound(int32_t channel) {
-    if (Writer) command_digest::Stop(Writer->Commands(), channel);
+    Fold(Command::Stop, {channel});
     Inner.StopSound(channel);
 }
 
-bool RecordingPlatform::IsPlaying(int32_t channel) {
-    const bool answer = Inner.IsPlaying(channel);
-    if (Writer) Writer->Playing(channel, answer);
-    return answer;
-}
-
 void RecordingPlatform::SetPaused(int32_t channel, bool paused) {
-    if (Writer) command_digest::Pause(Writer->Commands(), channel, paused);
+    Fold(paused ? Command::Hold : Command::Resume, {channel});
     Inner.SetPaused(channel, paused);
 }
 
 void RecordingPlatform::SetVolume(int32_t channel, int32_t volume) {
-    if (Writer) command_digest::Volume(Writer->Commands(), channel, volume);
+    Fold(Command::Volume, {channel, volume});
     Inner.SetVolume(channel, volume);
 }
 
-int32_t RecordingPlatform::GetVolume(int32_t channel) {
-    const int32_t answer = Inner.GetVolume(channel);
-    if (Writer) Writer->Volume(channel, answer);
-    return answer;
-}
-
 void RecordingPlatform::SetMasterVolume(int32_t volume) {
-    if (Writer) command_digest::MasterVolume(Writer->Commands(), volume);
+    Fold(Command::MasterVolume, {volume});
     Inner.SetMasterVolume(volume);
 }
 
-int32_t RecordingPlatform::GetMasterVolume() {
-    const int32_t answer = Inner.GetMasterVolume();
-    if (Writer) Writer->MasterVolume(answer);
-    return answer;
-}
-
-int64_t RecordingPlatform::Clock() {
-    const int64_t answer = Inner.Clock();
-    if (Writer) Writer->Clock(answer);
-    return answer;
-}
-
-int64_t RecordingPlatform::Time() {
-    const int64_t answer = Inner.Time();
-    if (Writer) Writer->Time(answer);
-    return answer;
-}
-
 void RecordingPlatform::Sleep(int32_t milliseconds) {
-    if (Writer) command_digest::Sleep(Writer->Commands(), milliseconds);
+    Fold(Command::Sleep, {milliseconds});
     Inner.Sleep(milliseconds);
 }

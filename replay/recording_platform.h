@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "platform/forwarding_platform.h"
@@ -37,6 +38,11 @@ class RecordingPlatform final : public ForwardingPlatform {
     void Sleep(int32_t milliseconds) override;
 
   private:
+    // Logs the answer (while a log runs) and hands it on.
+    template <typename T>
+    T Logged(Question question, int32_t channel, T answer);
+    void Fold(Command command, std::initializer_list<int32_t> numbers);
+
     std::unique_ptr<QuestionLogWriter> Writer;
     std::function<uint32_t()> StateDigest;
 };
