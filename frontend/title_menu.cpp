@@ -52,11 +52,15 @@ void DrawTitleFrame() {
 
 }  // namespace
 
+void StartTitleMusic(Platform& platform, SampleId tune) {
+    platform.SetMasterVolume(Options.Volume);
+    platform.PlaySound(ChannelTitleMusic, tune);
+    platform.SetVolume(ChannelTitleMusic, TitleMusicVolume);
+}
+
 void RunTitleMenu() {
     FadeLevel = TransparentWhite;
-    SetMasterVolume(Options.Volume);
-    PlaySound(ChannelTitleMusic, SoundBank[SoundTitleMusic]);
-    SetVolume(ChannelTitleMusic, TitleMusicVolume);
+    StartTitleMusic(CurrentPlatform(), SoundBank[SoundTitleMusic]);
 
     int32_t& cursor = GameState.MenuCursor;
     for (;;) {

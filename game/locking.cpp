@@ -33,10 +33,6 @@ constexpr int32_t TopLevel = 9;
 constexpr int32_t RowsPerLevel = 10;
 constexpr float GravitySpeedUp = 2.0f;
 
-// The blast's half-height in each column from three left of the bomb to three right: the
-// blast covers rows R - h to R + h there, 37 cells in all.
-constexpr int32_t BlastHalfHeights[7] = {1, 2, 3, 3, 3, 2, 1};
-
 // Set after a failed dump so that a folder that cannot take the file costs one message, not
 // one per lock; cleared when a dump succeeds again.
 bool DumpFailureReported = false;

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <variant>
 
 #include "frontend/data_file.h"
 #include "game/pieces.h"
 #include "platform/byte_coding.h"
 #include "platform/file.h"
 #include "replay/question_log.h"
+#include "replay/questions.h"
 
 namespace {
 
@@ -108,20 +111,39 @@ class ByteReader {
     size_t Position = 0;
 };
 
+// The fields of the game record a start holds, in the file's order: what the play scene reads
+// before it sets it. A field added here is a new format.
+struct StartField {
+    std::variant<int32_t GameStateRecord::*, int64_t GameStateRecord::*> Field;
+    int64_t Low, High;
+    const char* Name;  // for messages
+};
+const StartField StartFields[] = {
+    {&GameStateRecord::CurrentPiece, 0, PieceCodeCount - 1, "the falling piece"},
+    {&GameStateRecord::NextPiece, 0, PieceCodeCount - 1, "the next piece"},
+    {&GameStateRecord::Level, 1, TopLevel, "the level"},
+    {&GameStateRecord::MenuCursor, INT32_MIN, INT32_MAX, "the menu's place"},
+    // The menus leave their Up and Down counters in these two.
+    {&GameStateRecord::RotateRepeat, INT32_MIN, INT32_MAX, "a repeat counter"},
+    {&GameStateRecord::SoftDropRepeat, INT32_MIN, INT32_MAX, "a repeat counter"},
+    {&GameStateRecord::NextTickTime, -LargestTime, LargestTime, "the next tick's time"},
+    {&GameStateRecord::NextSecondTime, -LargestTime, LargestTime, "the next second's time"},
+    {&GameStateRecord::GameStartTime, -LargestTime, LargestTime, "the game's start time"},
+};
+
+// The options' three switches, one bit each.
+constexpr bool OptionsRecord::*Switches[3] = {&OptionsRecord::Bombs, &OptionsRecord::Shadow,
+                                              &OptionsRecord::Preview};
+
 void WriteStart(ByteWriter& out, const ReplayStart& start) {
     out.Varint(start.RandomState);
-    out.Signed(start.CurrentPiece);
-    out.Signed(start.NextPiece);
-    out.Signed(start.Level);
-    out.Signed(start.MenuCursor);
-    out.Signed(start.RotateRepeat);
-    out.Signed(start.SoftDropRepeat);
-    out.Signed(start.NextTickTime);
-    out.Signed(start.NextSecondTime);
-    out.Signed(start.GameStartTime);
+    for (const StartField& row : StartFields) {
+        std::visit([&](auto field) { out.Signed(start.Game.*field); }, row.Field);
+    }
     out.Signed(start.Options.Volume);
-    out.Byte(static_cast<uint8_t>((start.Options.Bombs ? 1 : 0) | (start.Options.Shadow ? 2 : 0) |
-                                  (start.Options.Preview ? 4 : 0)));
+    uint8_t switches = 0;
+    for (int bit = 0; bit < 3; ++bit) switches |= (start.Options.*Switches[bit] ? 1 : 0) << bit;
+    out.Byte(switches);
     for (const HighScoreEntry& entry : start.HighScores) {
         out.Text(entry.Name);
         out.Signed(entry.Score);
@@ -139,40 +161,43 @@ void WriteStart(ByteWriter& out, const ReplayStart& start) {
     out.Fixed32(start.Digest);
 }
 
-bool ReadStart(ByteReader& in, ReplayStart& start) {
-    in.Unsigned32(start.RandomState, "the generator's state");
-    in.Ranged(start.CurrentPiece, 0, PieceCodeCount - 1, "the falling piece");
-    in.Ranged(start.NextPiece, 0, PieceCodeCount - 1, "the next piece");
-    in.Ranged(start.Level, 1, TopLevel, "the level");
-    in.Ranged(start.MenuCursor, INT32_MIN, INT32_MAX, "the menu's place");
-    in.Ranged(start.RotateRepeat, INT32_MIN, INT32_MAX, "a repeat counter");
-    in.Ranged(start.SoftDropRepeat, INT32_MIN, INT32_MAX, "a repeat counter");
-    in.Ranged(start.NextTickTime, -LargestTime, LargestTime, "the next tick's time");
-    in.Ranged(start.NextSecondTime, -LargestTime, LargestTime, "the next second's time");
-    in.Ranged(start.GameStartTime, -LargestTime, LargestTime, "the game's start time");
-    in.Ranged(start.Options.Volume, INT32_MIN, INT32_MAX, "the volume");
+bool ReadOptions(ByteReader& in, OptionsRecord& options) {
+    in.Ranged(options.Volume, INT32_MIN, INT32_MAX, "the volume");
     uint8_t switches = 0;
     if (in.Byte(switches) && switches > 7) return in.Fail("is damaged: the switches are unknown");
-    start.Options.Bombs = (switches & 1) != 0;
-    start.Options.Shadow = (switches & 2) != 0;
-    start.Options.Preview = (switches & 4) != 0;
+    for (int bit = 0; bit < 3; ++bit) options.*Switches[bit] = (switches >> bit & 1) != 0;
+    return true;
+}
+
+bool ReadKeysHeld(ByteReader& in, uint8_t (&keys)[256]) {
+    uint64_t down = 0;
+    if (in.Varint(down) && down > 256) return in.Fail("is damaged: too many keys are down");
+    int previous = -1;
+    std::fill(std::begin(keys), std::end(keys), uint8_t{0});
+    for (uint64_t i = 0; i < down && in.Problem.empty(); ++i) {
+        uint8_t key = 0, value = 0;
+        if (!in.Byte(key) || !in.Byte(value)) break;
+        if (key <= previous || value == 0) return in.Fail("is damaged: the keys held are garbled");
+        previous = key;
+        keys[key] = value;
+    }
+    return true;
+}
+
+bool ReadStart(ByteReader& in, ReplayStart& start) {
+    in.Unsigned32(start.RandomState, "the generator's state");
+    for (const StartField& row : StartFields) {
+        std::visit([&](auto field) { in.Ranged(start.Game.*field, row.Low, row.High, row.Name); },
+                   row.Field);
+    }
+    if (!ReadOptions(in, start.Options)) return false;
     for (HighScoreEntry& entry : start.HighScores) {
         std::string_view name;
         if (in.Text(name, LongestName, "a high-score name")) entry.Name = std::string(name);
         in.Ranged(entry.Score, INT32_MIN, INT32_MAX, "a high score");
     }
     in.Unsigned32(start.FadeLevel, "the fade level");
-    uint64_t down = 0;
-    if (in.Varint(down) && down > 256) return in.Fail("is damaged: too many keys are down");
-    int previous = -1;
-    std::fill(std::begin(start.Keys), std::end(start.Keys), uint8_t{0});
-    for (uint64_t i = 0; i < down && in.Problem.empty(); ++i) {
-        uint8_t key = 0, value = 0;
-        if (!in.Byte(key) || !in.Byte(value)) break;
-        if (key <= previous || value == 0) return in.Fail("is damaged: the keys held are garbled");
-        previous = key;
-        start.Keys[key] = value;
-    }
+    if (!ReadKeysHeld(in, start.Keys)) return false;
     for (SampleId& sample : start.SoundBank) {
         in.Ranged(sample, INT32_MIN, INT32_MAX, "a sound's number");
     }
@@ -320,17 +345,4 @@ bool LoadReplay(const char* file, Replay& replay, std::string& reason) {
         return false;
     }
     return ReadReplay(bytes, replay, reason);
-}
-
-uint32_t DigestOfBoard() {
-    Fnv1a digest;
-    for (int32_t row = 0; row < BoardRows; ++row) {
-        for (int32_t column = 0; column < BoardColumns; ++column) {
-            for (char c : std::to_string(GameState.Board[column][row])) {
-                digest.AddByte(static_cast<uint8_t>(c));
-            }
-        }
-        digest.AddByte('\n');
-    }
-    return digest.Value;
 }

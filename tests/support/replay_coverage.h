@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/replays.h"
+#include "replay/playback.h"
 #include "replay/replay_file.h"
 
 struct ReplayCoverage {

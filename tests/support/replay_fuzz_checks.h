@@ -5,10 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/application.h"
-#include "app/replays.h"
 #include "platform/byte_coding.h"
-#include "replay/playback_platform.h"
+#include "replay/playback.h"
 #include "replay/replay_file.h"
 
 namespace fuzz_checks {
@@ -50,11 +48,7 @@ inline std::string CheckReplayBytes(std::string_view bytes, int64_t mostFrames) 
     if (!read) return "";
     if (WriteReplay(replay) != bytes) return "a replay read does not write back the same";
     if (replay.End.Frames > mostFrames) return "";
-    SilentPlatform silent;
-    SetPlatform(&silent);
-    InitialiseProgramState();
-    const PlaybackResult result = PlayBack(replay, silent, false);
-    SetPlatform(nullptr);
+    const PlaybackResult result = CheckPlayback(replay);
     if (result.Outcome == PlaybackResult::Verdict::Stopped) return "a check was stopped";
     if (result.Outcome == PlaybackResult::Verdict::Damaged) {
         return "a replay read whole was found damaged in playback";

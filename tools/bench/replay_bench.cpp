@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/replays.h"
 #include "game/keys.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/file.h"
 #include "platform/silent_platform.h"
-#include "replay/playback_platform.h"
+#include "replay/playback.h"
+#include "replay/recorder.h"
 #include "replay/recording_platform.h"
 #include "replay/replay_file.h"
 #include "support/autoplayer.h"
@@ -101,7 +101,7 @@ double PlayTenMinutes(bool record, int64_t* frames, double* minutes) {
     ResetBoard();
     if (record) SetGameRecorder(&recorder);
     const auto start = std::chrono::steady_clock::now();
-    RunGame();
+    RecordGame();
     const double took = Seconds(std::chrono::steady_clock::now() - start);
     SetGameRecorder(nullptr);
     SetPlatform(nullptr);
@@ -142,11 +142,7 @@ void PrintReplayFigures(int runs) {
                          reason.c_str());
             return;
         }
-        SilentPlatform silent;
-        SetPlatform(&silent);
-        InitialiseProgramState();
-        last = PlayBack(read, silent, false);
-        SetPlatform(nullptr);
+        last = CheckPlayback(read);
         checks.push_back(Seconds(std::chrono::steady_clock::now() - start));
     }
     const double check = Median(checks);
