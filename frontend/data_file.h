@@ -51,3 +51,15 @@ std::optional<int32_t> ParseInteger(std::string_view item);
 // Prints the one line that tells the player a data file was damaged: which file, which item
 // (counted from 1) and what it should have been, and that the rest keeps its earlier values.
 void ReportDamagedFile(const char* name, const ItemsRead& read, const char* expected);
+
+// Reads the file into the record with `read` (ReadOptions, ReadHighScoreTable, ...), keeping
+// the record as it is when the file is missing; the first damaged item costs one stderr line
+// saying what it should have been.
+template <typename Record>
+void LoadDataFile(const char* name, Record& record, ItemsRead (*read)(std::string_view, Record&),
+                  const char* expected) {
+    std::string text;
+    if (ReadDataFile(name, text) != FileRead::Read) return;
+    const ItemsRead items = read(text, record);
+    if (items.Damaged) ReportDamagedFile(name, items, expected);
+}

@@ -91,10 +91,7 @@ ItemsRead ReadOptions(std::string_view text, OptionsRecord& options) {
 }
 
 void LoadOptions() {
-    std::string text;
-    if (ReadDataFile(OptionsFileName, text) != FileRead::Read) return;
-    const ItemsRead read = ReadOptions(text, Options);
-    if (read.Damaged) ReportDamagedFile(OptionsFileName, read, "a whole number");
+    LoadDataFile(OptionsFileName, Options, ReadOptions, "a whole number");
 }
 
 void SaveOptions() {

@@ -51,6 +51,15 @@ VarintRead ReadVarint(NextByte&& next, uint64_t& value) {
     return VarintRead::TooLong;
 }
 
+// The same for a zigzagged signed number.
+template <typename NextByte>
+VarintRead ReadSigned(NextByte&& next, int64_t& value) {
+    uint64_t raw = 0;
+    const VarintRead read = ReadVarint(next, raw);
+    value = UnZigZag(raw);
+    return read;
+}
+
 // An order-sensitive 32-bit digest: FNV-1a over the bytes given, numbers low byte first.
 class Fnv1a {
   public:

@@ -156,23 +156,18 @@ bool QuestionLogReader::Byte(uint8_t& byte) {
     return true;
 }
 
+// Where the bytes ran out, Byte has said why.
+bool QuestionLogReader::Number(VarintRead read) {
+    return read == VarintRead::TooLong ? Fail("a number in the questions is too long")
+                                       : read == VarintRead::Read;
+}
+
 bool QuestionLogReader::Varint(uint64_t& value) {
-    switch (ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value)) {
-        case VarintRead::Read:
-            return true;
-        case VarintRead::CutShort:
-            return false;  // Byte has said why
-        case VarintRead::TooLong:
-            break;
-    }
-    return Fail("a number in the questions is too long");
+    return Number(ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value));
 }
 
 bool QuestionLogReader::Signed(int64_t& value) {
-    uint64_t raw = 0;
-    if (!Varint(raw)) return false;
-    value = UnZigZag(raw);
-    return true;
+    return Number(ReadSigned([this](uint8_t& byte) { return Byte(byte); }, value));
 }
 
 // The log is over: it ends cleanly only with every checkpoint used.

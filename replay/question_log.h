@@ -117,6 +117,7 @@ class QuestionLogReader {
   private:
     bool Fail(const std::string& what);
     bool Byte(uint8_t& byte);
+    bool Number(VarintRead read);
     bool Varint(uint64_t& value);
     bool Signed(int64_t& value);
     bool Refill();

@@ -59,35 +59,3 @@ int64_t RecordingPlatform::Clock() {
 int64_t RecordingPlatform::Time() {
     return Logged(Question::Time, 0, Inner.Time());
 }
-
-// --- Commands: folded into the running digest before they are carried out ----------------
-
-void RecordingPlatform::PlaySound(int32_t channel, SampleId sample) {
-    Fold(Command::Play, {channel, sample});
-    Inner.PlaySound(channel, sample);
-}
-
-void RecordingPlatform::StopSound(int32_t channel) {
-    Fold(Command::Stop, {channel});
-    Inner.StopSound(channel);
-}
-
-void RecordingPlatform::SetPaused(int32_t channel, bool paused) {
-    Fold(paused ? Command::Hold : Command::Resume, {channel});
-    Inner.SetPaused(channel, paused);
-}
-
-void RecordingPlatform::SetVolume(int32_t channel, int32_t volume) {
-    Fold(Command::Volume, {channel, volume});
-    Inner.SetVolume(channel, volume);
-}
-
-void RecordingPlatform::SetMasterVolume(int32_t volume) {
-    Fold(Command::MasterVolume, {volume});
-    Inner.SetMasterVolume(volume);
-}
-
-void RecordingPlatform::Sleep(int32_t milliseconds) {
-    Fold(Command::Sleep, {milliseconds});
-    Inner.Sleep(milliseconds);
-}

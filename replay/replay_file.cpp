@@ -45,21 +45,10 @@ class ByteReader {
         return false;
     }
     bool Varint(uint64_t& value) {
-        switch (ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value)) {
-            case VarintRead::Read:
-                return true;
-            case VarintRead::CutShort:
-                return false;  // Byte has said so
-            case VarintRead::TooLong:
-                break;
-        }
-        return Fail("is damaged: a number is too long");
+        return Number(ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value));
     }
     bool Signed(int64_t& value) {
-        uint64_t raw = 0;
-        if (!Varint(raw)) return false;
-        value = UnZigZag(raw);
-        return true;
+        return Number(ReadSigned([this](uint8_t& byte) { return Byte(byte); }, value));
     }
     // A signed number within [low, high], named for the message.
     template <typename T>
@@ -107,6 +96,12 @@ class ByteReader {
     std::string Problem;
 
   private:
+    // Where the bytes ran out, Byte has said so.
+    bool Number(VarintRead read) {
+        return read == VarintRead::TooLong ? Fail("is damaged: a number is too long")
+                                           : read == VarintRead::Read;
+    }
+
     std::string_view Bytes;
     size_t Position = 0;
 };
@@ -208,12 +203,8 @@ bool ReadStart(ByteReader& in, ReplayStart& start) {
 void WriteEnd(ByteWriter& out, const ReplayEnd& end) {
     out.Byte(static_cast<uint8_t>(end.How));
     out.Varint(static_cast<uint64_t>(end.Frames));
-    out.Signed(end.Score);
-    out.Signed(end.Rows);
-    out.Signed(end.Level);
-    out.Signed(end.Pieces);
-    out.Fixed32(end.Board);
-    out.Fixed32(end.Digest);
+    for (int32_t figure : {end.Score, end.Rows, end.Level, end.Pieces}) out.Signed(figure);
+    for (uint32_t digest : {end.Board, end.Digest}) out.Fixed32(digest);
 }
 
 bool ReadEnd(ByteReader& in, ReplayEnd& end) {
