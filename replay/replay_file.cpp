@@ -126,19 +126,14 @@ const StartField StartFields[] = {
     {&GameStateRecord::GameStartTime, -LargestTime, LargestTime, "the game's start time"},
 };
 
-// The options' three switches, one bit each.
-constexpr bool OptionsRecord::*Switches[3] = {&OptionsRecord::Bombs, &OptionsRecord::Shadow,
-                                              &OptionsRecord::Preview};
-
 void WriteStart(ByteWriter& out, const ReplayStart& start) {
     out.Varint(start.RandomState);
     for (const StartField& row : StartFields) {
         std::visit([&](auto field) { out.Signed(start.Game.*field); }, row.Field);
     }
     out.Signed(start.Options.Volume);
-    uint8_t switches = 0;
-    for (int bit = 0; bit < 3; ++bit) switches |= (start.Options.*Switches[bit] ? 1 : 0) << bit;
-    out.Byte(switches);
+    out.Byte(static_cast<uint8_t>((start.Options.Bombs ? 1 : 0) | (start.Options.Shadow ? 2 : 0) |
+                                  (start.Options.Preview ? 4 : 0)));
     for (const HighScoreEntry& entry : start.HighScores) {
         out.Text(entry.Name);
         out.Signed(entry.Score);
@@ -156,11 +151,13 @@ void WriteStart(ByteWriter& out, const ReplayStart& start) {
     out.Fixed32(start.Digest);
 }
 
-bool ReadOptions(ByteReader& in, OptionsRecord& options) {
+bool ReadStartOptions(ByteReader& in, OptionsRecord& options) {
     in.Ranged(options.Volume, INT32_MIN, INT32_MAX, "the volume");
     uint8_t switches = 0;
     if (in.Byte(switches) && switches > 7) return in.Fail("is damaged: the switches are unknown");
-    for (int bit = 0; bit < 3; ++bit) options.*Switches[bit] = (switches >> bit & 1) != 0;
+    options.Bombs = (switches & 1) != 0;
+    options.Shadow = (switches & 2) != 0;
+    options.Preview = (switches & 4) != 0;
     return true;
 }
 
@@ -185,7 +182,7 @@ bool ReadStart(ByteReader& in, ReplayStart& start) {
         std::visit([&](auto field) { in.Ranged(start.Game.*field, row.Low, row.High, row.Name); },
                    row.Field);
     }
-    if (!ReadOptions(in, start.Options)) return false;
+    if (!ReadStartOptions(in, start.Options)) return false;
     for (HighScoreEntry& entry : start.HighScores) {
         std::string_view name;
         if (in.Text(name, LongestName, "a high-score name")) entry.Name = std::string(name);
