@@ -5,6 +5,7 @@
 #include "game/assets.h"
 #include "game/fade.h"
 #include "game/lettering.h"
+#include "game/random.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/renderer.h"

@@ -2,8 +2,18 @@
 // and the shutdown.
 #pragma once
 
-// Runs the whole program on the current platform and returns its exit status: 0, or 1 when
-// there is no display to show the game on.
+#include <functional>
+
+// Whether the start-up reads the player's high-score table and settings: a game does, a
+// replay brings its own.
+enum class StartUp { WithPlayerFiles, WithoutPlayerFiles };
+
+// The program on the current platform from its start to its end, the one start-up of a game and
+// of a replay shown in the window: the window, the loading screen with everything loaded behind
+// it, then `scenes` (the scene loop, or the replay), then the shutdown. Returns what scenes
+// returns, 0 when the window was closed, or 1 when there is no display to show the game on.
+int RunProgramWith(StartUp startUp, const std::function<int()>& scenes);
+// The game: the program with the scene loop. 0, or 1 when there is no display.
 int RunProgram();
 
 // The values every process-wide record holds when the program starts, the first two pieces

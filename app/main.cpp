@@ -5,9 +5,10 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/replays.h"
-#include "platform/recording_platform.h"
+#include "app/replay_verbs.h"
 #include "platform/sdl/sdl_platform.h"
+#include "replay/recorder.h"
+#include "replay/recording_platform.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ int main(int argc, char** argv) {
         const std::string file = std::filesystem::absolute(argv[2]).string();
         auto platform = CreateSdlPlatform(
             SdlPlatformOptions{.PlayerFolders = true, .RememberWindowChoice = false});
-        const int status = WatchReplay(file.c_str(), *platform);
-        SetPlatform(nullptr);
-        return status;
+        return WatchReplay(file.c_str(), *platform);
     }
     if (argc > 1) {
         std::fprintf(stderr, "zantorvix: %s %s\n%s",

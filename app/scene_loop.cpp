@@ -1,29 +1,28 @@
 // The scene loop and the program's run from start-up to shutdown.
 #include "app/application.h"
-#include "app/replays.h"
 #include "frontend/high_scores.h"
 #include "frontend/options.h"
-#include "frontend/score_screen.h"
 #include "frontend/title_menu.h"
-#include "game/play_scene.h"
+#include "game/keys.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
+#include "replay/recorder.h"
 
 void RunSceneLoop() {
     for (;;) {
         if (!QuitRequested) RunTitleMenu();
-        if (!QuitRequested) RunGame();  // the play scene, then the score screen after a top-out
+        if (!QuitRequested) RecordGame();  // the play scene, then the score screen after a top-out
         if (!QuitRequested) ResetGame();
         if (QuitRequested) break;
     }
 }
 
-int RunProgram() {
+int RunProgramWith(StartUp startUp, const std::function<int()>& scenes) {
     InitialiseProgramState();
     PrepareTitleSprites();
     if (!CreateRenderer()) return 1;
+    int status = 0;
     try {
         LoadTitleSprites();
         PrepareGameSprites();
@@ -33,15 +32,24 @@ int RunProgram() {
         CreateKeyboard();
         LoadSoundBank();
         ResetBoard();
-        LoadHighScoreTable();
-        LoadOptions();
+        if (startUp == StartUp::WithPlayerFiles) {
+            LoadHighScoreTable();
+            LoadOptions();
+        }
         FadeOutLoadingScreen();
-        RunSceneLoop();
+        status = scenes();
     } catch (const WindowClosed&) {
         // The player closed the window: leave as from the title menu. Nothing is half-written,
         // since the files are saved without touching the window.
     }
     ReleaseSprites();
     ReleaseRenderer();
-    return 0;
+    return status;
+}
+
+int RunProgram() {
+    return RunProgramWith(StartUp::WithPlayerFiles, [] {
+        RunSceneLoop();
+        return 0;
+    });
 }

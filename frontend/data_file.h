@@ -9,21 +9,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file.h"
+
 // Nothing larger than this is read from a data file; the rest of a bigger file is ignored.
 inline constexpr size_t MaxDataFileSize = 16u << 20;
 
-enum class FileRead {
-    Read,     // content holds the file (at most MaxDataFileSize bytes of it)
-    Missing,  // no such file: a first run, nothing to say
-    Failed,   // the file is there but cannot be read; one stderr line was printed
-};
-
+// Reads the file, at most MaxDataFileSize bytes of it: Missing on a first run, with nothing to
+// say; one stderr line for a file that is there but cannot be read (Failed) and for one that is
+// larger than the limit.
 FileRead ReadDataFile(const char* name, std::string& content);
 
-// Replaces the file with content: a temporary file beside it is written, flushed to disk and
-// renamed over the old one. False, after one stderr line naming the file and the reason, when
-// that fails; the old file is then untouched. The line ends with what the failure means for
-// the player: by default, that the new values last until the game ends.
+// Replaces the file with content, safely (ReplaceFile). False, after one stderr line naming the
+// file and the reason, when that fails; the old file is then untouched. The line ends with what
+// the failure means for the player: by default, that the new values last until the game ends.
 bool ReplaceDataFile(const char* name, std::string_view content, const char* consequence = nullptr);
 
 // How far a reader got through a file's items, in order.
@@ -53,3 +51,15 @@ std::optional<int32_t> ParseInteger(std::string_view item);
 // Prints the one line that tells the player a data file was damaged: which file, which item
 // (counted from 1) and what it should have been, and that the rest keeps its earlier values.
 void ReportDamagedFile(const char* name, const ItemsRead& read, const char* expected);
+
+// Reads the file into the record with `read` (ReadOptions, ReadHighScoreTable, ...), keeping
+// the record as it is when the file is missing; the first damaged item costs one stderr line
+// saying what it should have been.
+template <typename Record>
+void LoadDataFile(const char* name, Record& record, ItemsRead (*read)(std::string_view, Record&),
+                  const char* expected) {
+    std::string text;
+    if (ReadDataFile(name, text) != FileRead::Read) return;
+    const ItemsRead items = read(text, record);
+    if (items.Damaged) ReportDamagedFile(name, items, expected);
+}

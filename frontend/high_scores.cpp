@@ -68,10 +68,7 @@ ItemsRead ReadHighScoreTable(std::string_view text, HighScoreTableRecord& table)
 }
 
 void LoadHighScoreTable() {
-    std::string text;
-    if (ReadDataFile(HighScoreFileName, text) != FileRead::Read) return;
-    const ItemsRead read = ReadHighScoreTable(text, HighScoreTable);
-    if (read.Damaged) ReportDamagedFile(HighScoreFileName, read, "a whole-number score");
+    LoadDataFile(HighScoreFileName, HighScoreTable, ReadHighScoreTable, "a whole-number score");
 }
 
 void SaveHighScoreTable() {

@@ -1,8 +1,8 @@
 #include "frontend/menu.h"
 
+#include "game/keys.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 
 namespace {
 

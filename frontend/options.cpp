@@ -2,9 +2,9 @@
 
 #include "frontend/high_scores.h"
 #include "frontend/menu.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 
@@ -91,10 +91,7 @@ ItemsRead ReadOptions(std::string_view text, OptionsRecord& options) {
 }
 
 void LoadOptions() {
-    std::string text;
-    if (ReadDataFile(OptionsFileName, text) != FileRead::Read) return;
-    const ItemsRead read = ReadOptions(text, Options);
-    if (read.Damaged) ReportDamagedFile(OptionsFileName, read, "a whole number");
+    LoadDataFile(OptionsFileName, Options, ReadOptions, "a whole number");
 }
 
 void SaveOptions() {

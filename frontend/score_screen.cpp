@@ -5,10 +5,10 @@
 
 #include "frontend/high_scores.h"
 #include "game/fade.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/play_frame.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 
@@ -17,9 +17,6 @@ namespace {
 constexpr size_t MaxNameLength = 8;
 constexpr int32_t PlayBonus = 500;
 constexpr CellColour BombPicture = 8;
-// The shares of the score are taken in single precision, as the game always has.
-constexpr float TenthOfScore = 0.1f;
-constexpr float FifthOfScore = 0.2f;
 
 // The bonus rows in the order they are listed.
 enum BonusRow : int32_t { Bombless, Efficient, Careful, Psychic, Speedy, Blind, BonusRowCount };
@@ -31,6 +28,10 @@ struct Tally {
     int32_t Amounts[BonusRowCount] = {};
     int32_t Total = 0;
 };
+
+// The shares of the score are taken in single precision, as the game always has.
+constexpr float TenthOfScore = 0.1f;
+constexpr float FifthOfScore = 0.2f;
 
 int32_t ShareOf(int32_t score, float share) {
     return static_cast<int32_t>(static_cast<float>(score) * share);

@@ -4,10 +4,10 @@
 #include "frontend/menu.h"
 #include "frontend/options.h"
 #include "game/fade.h"
+#include "game/keys.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 
@@ -52,11 +52,15 @@ void DrawTitleFrame() {
 
 }  // namespace
 
+void StartTitleMusic(Platform& platform, SampleId tune) {
+    platform.SetMasterVolume(Options.Volume);
+    platform.PlaySound(ChannelTitleMusic, tune);
+    platform.SetVolume(ChannelTitleMusic, TitleMusicVolume);
+}
+
 void RunTitleMenu() {
     FadeLevel = TransparentWhite;
-    SetMasterVolume(Options.Volume);
-    PlaySound(ChannelTitleMusic, SoundBank[SoundTitleMusic]);
-    SetVolume(ChannelTitleMusic, TitleMusicVolume);
+    StartTitleMusic(CurrentPlatform(), SoundBank[SoundTitleMusic]);
 
     int32_t& cursor = GameState.MenuCursor;
     for (;;) {

@@ -7,6 +7,7 @@
 #include "game/board.h"
 #include "game/movement.h"
 #include "game/pieces.h"
+#include "game/random.h"
 #include "game/sound_bank.h"
 #include "platform/system.h"
 
@@ -31,10 +32,6 @@ constexpr ClearReward ClearRewards[5] = {{0, SoundSlotCount},
 constexpr int32_t TopLevel = 9;
 constexpr int32_t RowsPerLevel = 10;
 constexpr float GravitySpeedUp = 2.0f;
-
-// The blast's half-height in each column from three left of the bomb to three right: the
-// blast covers rows R - h to R + h there, 37 cells in all.
-constexpr int32_t BlastHalfHeights[7] = {1, 2, 3, 3, 3, 2, 1};
 
 // Set after a failed dump so that a folder that cannot take the file costs one message, not
 // one per lock; cleared when a dump succeeds again.

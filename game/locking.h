@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// The blast's half-height in each column from three left of the bomb to three right: the
+// blast covers rows R - h to R + h there, 37 cells in all.
+inline constexpr int32_t BlastHalfHeights[7] = {1, 2, 3, 3, 3, 2, 1};
+
 // Drops the piece as far as it goes, then locks it and deals the next one.
 void HardDrop();
 // One row down, or, when the piece can go no lower, the landing: a careless landing (the stack

@@ -8,10 +8,6 @@
 #include "game/state.h"
 #include "platform/renderer.h"
 
-inline constexpr PieceCode PieceCodeCount = 20;
-inline constexpr PieceCode BombPiece = 19;
-inline constexpr CellColour BombCellColour = 8;
-
 // A cell as an offset from the piece's anchor, the top-left corner of its bounding rectangle.
 struct CellOffset {
     int32_t Column = 0;
@@ -34,6 +30,10 @@ struct CellList {
     constexpr const CellOffset* begin() const { return Cells; }
     constexpr const CellOffset* end() const { return Cells + Count; }
 };
+
+inline constexpr PieceCode PieceCodeCount = 20;
+inline constexpr PieceCode BombPiece = 19;
+inline constexpr CellColour BombCellColour = 8;
 
 struct PieceShape {
     int32_t Width = 0;      // in cells

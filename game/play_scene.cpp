@@ -2,13 +2,13 @@
 
 #include "game/board.h"
 #include "game/fade.h"
+#include "game/keys.h"
 #include "game/locking.h"
 #include "game/movement.h"
 #include "game/pieces.h"
 #include "game/play_frame.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 

@@ -1,7 +1,5 @@
 #include "game/sound_bank.h"
 
-SampleId SoundBank[SoundSlotCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-
 void PrepareSoundBank() {
     for (const char* file : SoundFiles) CurrentPlatform().PrepareSample(file);
 }

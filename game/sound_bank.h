@@ -1,10 +1,11 @@
 // The game's sound bank: its 15 samples, loaded whole at start-up, and the channel each kind of
-// sound plays on.
+// sound plays on. The bank itself (SoundBank) is declared with the other records in game/state.h.
 #pragma once
 
 #include <cstdint>
 
 #include "game/assets.h"
+#include "game/state.h"
 #include "platform/sound.h"
 
 // The fixed channels of the channel plan.
@@ -15,8 +16,6 @@ enum SoundChannel : int32_t {
     ChannelVoice = 3,      // voices, cheers, explosions
     ChannelLine = 4,       // one per full row
 };
-
-extern SampleId SoundBank[SoundSlotCount];
 
 // Lets the platform start reading the 15 sound files while the loading screen fades in.
 void PrepareSoundBank();

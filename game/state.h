@@ -1,12 +1,14 @@
 // Every piece of process-wide state, declared in this one place: the game in progress, the
-// player's options, the high-score table, the fade colour, the quit flag and the pictures.
-// All of it lives for the whole run.
+// player's options, the high-score table, the key state, the random generator's state, the
+// sound bank, the fade colour, the quit flag and the pictures. All of it lives for the whole
+// run. (The platform keeps only what is the machine's: the window, the textures, the mixer.)
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+#include "game/assets.h"
 #include "game/layout.h"
 #include "platform/renderer.h"
 
@@ -112,6 +114,14 @@ extern GameStateRecord GameState;
 extern OptionsRecord Options;
 extern HighScoreTableRecord HighScoreTable;
 extern SpriteSet Sprites;
+// The keyboard as the last poll found it: 256 bytes indexed by DirectInput key code
+// (platform/keyboard.h), a key down while its byte is non-zero.
+extern uint8_t KeyState[256];
+// The random generator's state (game/random.h): 1 until seeded.
+extern uint32_t RandomState;
+// The 15 samples as the platform loaded them, by SoundSlot (game/assets.h); -1 for one that
+// did not load.
+extern SampleId SoundBank[SoundSlotCount];
 // The tint of every picture during a fade: always white, only the alpha byte changes.
 extern uint32_t FadeLevel;
 // Set only by the title menu; ends the scene loop.

@@ -1,32 +1,5 @@
 #include "platform/keyboard.h"
 
-#include "platform/platform.h"
-
 const uint8_t LetterKeys[26] = {DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I,
                                 DIK_J, DIK_K, DIK_L, DIK_M, DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R,
                                 DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z};
-
-uint8_t KeyState[256] = {};
-
-void CreateKeyboard() {
-    CurrentPlatform().CreateKeyboard();
-}
-
-void PollKeyboard() {
-    Platform& platform = CurrentPlatform();
-    platform.PollKeyboard(KeyState);
-    if (platform.WindowCloseRequested()) throw WindowClosed{};
-}
-
-bool FocusWasLost() {
-    return CurrentPlatform().FocusLost();
-}
-
-void WaitForKeysUp(std::initializer_list<uint8_t> keys) {
-    for (;;) {
-        bool down = false;
-        for (uint8_t key : keys) down = down || KeyState[key] != 0;
-        if (!down) return;
-        PollKeyboard();
-    }
-}

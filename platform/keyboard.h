@@ -1,9 +1,8 @@
-// The keyboard read as a whole: 256 bytes indexed by DirectInput key code, refreshed once per
-// poll; a key is down while its byte is non-zero.
+// The keyboard's key codes: a poll reads the keyboard as 256 bytes indexed by DirectInput key
+// code, a key down while its byte is non-zero.
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 
 // The keys the game reads. The platform fills in every other key under its own code too.
 enum KeyCode : uint8_t {
@@ -46,16 +45,3 @@ enum KeyCode : uint8_t {
 
 // The key code of each letter A to Z, in alphabetical order.
 extern const uint8_t LetterKeys[26];
-
-extern uint8_t KeyState[256];
-
-void CreateKeyboard();
-// Refreshes KeyState. Throws WindowClosed once the window was closed, so that every loop
-// waiting for a key ends at once.
-void PollKeyboard();
-// True once after the game's window lost the focus since the last call: the player has gone
-// to another window. Losses are noticed by the polls.
-bool FocusWasLost();
-// Polls until every one of the keys is up: how a press is made to act once, however long the
-// key is held.
-void WaitForKeysUp(std::initializer_list<uint8_t> keys);

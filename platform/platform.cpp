@@ -19,6 +19,14 @@ Platform& CurrentPlatform() {
     return *ActivePlatform;
 }
 
+ScopedPlatform::ScopedPlatform(Platform& platform) : Previous(ActivePlatform) {
+    ActivePlatform = &platform;
+}
+
+ScopedPlatform::~ScopedPlatform() {
+    ActivePlatform = Previous;
+}
+
 void ThrowIfWindowClosed() {
     if (CurrentPlatform().WindowCloseRequested()) throw WindowClosed{};
 }

@@ -73,6 +73,19 @@ class Platform {
 void SetPlatform(Platform* platform);
 Platform& CurrentPlatform();
 
+// Makes a platform the current one for as long as it lives, and puts the one before (or none)
+// back when it goes, however its scope is left.
+class ScopedPlatform {
+  public:
+    explicit ScopedPlatform(Platform& platform);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+  private:
+    Platform* Previous;
+};
+
 // Thrown out of the polling, presenting, sleeping and loading operations once the window has
 // been closed, so that every scene, fade, pause and wait-for-key loop ends at once; the program
 // entry catches it.

@@ -2,10 +2,6 @@
 
 #include "platform/platform.h"
 
-namespace {
-uint32_t RandomState = 1;
-}
-
 int64_t Clock() {
     return CurrentPlatform().Clock();
 }
@@ -22,17 +18,4 @@ void TakeWindowMessage() {
     Platform& platform = CurrentPlatform();
     platform.TakeWindowMessage();
     if (platform.WindowCloseRequested()) throw WindowClosed{};
-}
-
-void Srand(uint32_t seed) {
-    RandomState = seed;
-}
-
-uint32_t RandState() {
-    return RandomState;
-}
-
-int32_t Rand() {
-    RandomState = RandomState * 214013u + 2531011u;
-    return static_cast<int32_t>((RandomState >> 16) & 0x7FFF);
 }

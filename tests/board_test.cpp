@@ -34,7 +34,7 @@ struct CatalogueEntry {
     std::string Image;
 };
 
-// The catalogue as the game's design sheet gives it, written out independently of the code.
+// The catalogue written out cell by cell, by hand, independently of the code that draws it.
 const std::vector<CatalogueEntry> Expected = {
     {{{0, 0}, {0, 1}, {0, 2}, {1, 2}}, 2, 3, 1, Red},
     {{{0, 0}, {1, 0}, {2, 0}, {0, 1}}, 3, 2, 1, Red},
@@ -177,28 +177,25 @@ TEST_F(BoardTest, ShadowRestsOnTheStackOrTheFloorAndCoversAPieceThatCannotFall) 
         EndFrame();
         return Positions(Platform.LastFrame().Of(ShadowImage));
     };
+    // Where the cells (column, row) are drawn.
+    const auto at = [](std::initializer_list<std::pair<int32_t, int32_t>> cells) {
+        std::vector<std::pair<int32_t, int32_t>> pixels;
+        for (const auto& [column, row] : cells) pixels.push_back({CellX(column), CellY(row)});
+        return pixels;
+    };
     // The four in a column on an empty board: rows 21 to 24 of its column.
     PlacePiece(16, 4, 0);
-    EXPECT_EQ(shadowCells(), (std::vector<std::pair<int32_t, int32_t>>{{CellX(4), CellY(21)},
-                                                                       {CellX(4), CellY(22)},
-                                                                       {CellX(4), CellY(23)},
-                                                                       {CellX(4), CellY(24)}}));
+    EXPECT_EQ(shadowCells(), at({{4, 21}, {4, 22}, {4, 23}, {4, 24}}));
     // The bomb's shadow is one cell, on top of the stack.
     FillColumn(9, 15, 24);
     PlacePiece(19, 9, 2);
-    EXPECT_EQ(shadowCells(), (std::vector<std::pair<int32_t, int32_t>>{{CellX(9), CellY(14)}}));
+    EXPECT_EQ(shadowCells(), at({{9, 14}}));
     // A T over a stack that holds only its middle: the shadow stops there.
     PlacePiece(12, 8, 0);
-    EXPECT_EQ(shadowCells(), (std::vector<std::pair<int32_t, int32_t>>{{CellX(9), CellY(13)},
-                                                                       {CellX(8), CellY(14)},
-                                                                       {CellX(9), CellY(14)},
-                                                                       {CellX(10), CellY(14)}}));
+    EXPECT_EQ(shadowCells(), at({{9, 13}, {8, 14}, {9, 14}, {10, 14}}));
     // A piece that cannot move at all has its shadow where it is.
     PlacePiece(18, 9, 13);
-    EXPECT_EQ(shadowCells(), (std::vector<std::pair<int32_t, int32_t>>{{CellX(9), CellY(13)},
-                                                                       {CellX(10), CellY(13)},
-                                                                       {CellX(9), CellY(14)},
-                                                                       {CellX(10), CellY(14)}}));
+    EXPECT_EQ(shadowCells(), at({{9, 13}, {10, 13}, {9, 14}, {10, 14}}));
     // Looking for the shadow leaves the falling piece where it is.
     EXPECT_EQ(GameState.PieceY, CellY(13));
     EXPECT_EQ(GameState.PieceRow, 13);

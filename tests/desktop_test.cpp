@@ -16,6 +16,7 @@
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_paths.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "support/game_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -31,20 +32,10 @@ std::string ReadWhole(const fs::path& file) {
 class DesktopTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Previous = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "zantorvix-desktop-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        Folder = pattern;
-        fs::current_path(Folder);
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
     }
-    void TearDown() override {
-        Sdl.reset();
-        fs::current_path(Previous);
-        std::error_code ignored;
-        fs::remove_all(Folder, ignored);
-    }
+    void TearDown() override { Sdl.reset(); }
 
     bool Open() {
         Sdl = std::make_unique<SdlPlatform>(SdlPlatformOptions{.VSync = false});
@@ -53,11 +44,9 @@ class DesktopTest : public ::testing::Test {
         return true;
     }
 
+    ScratchFolder Scratch{"zantorvix-desktop"};
+    const fs::path Folder = Scratch.Path();
     std::unique_ptr<SdlPlatform> Sdl;
-    fs::path Folder;
-
-  private:
-    fs::path Previous;
 };
 
 #define OPEN_OR_SKIP() \
@@ -148,6 +137,12 @@ TEST_F(DesktopTest, TheWindowChoiceIsSavedAtOnceAndTheNextStartKeepsIt) {
     EXPECT_EQ(width * 3, height * 4);
     Sdl->ToggleFullScreen();
     EXPECT_EQ(ReadWhole("display.dat"), "fullscreen");
+    // Saved as the player's other files are: the permissions the player gave it stay.
+    const fs::perms mine = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions("display.dat", mine);
+    Sdl->ToggleFullScreen();
+    EXPECT_EQ(ReadWhole("display.dat"), "window");
+    EXPECT_EQ(fs::status("display.dat").permissions(), mine);
 
     // A damaged choice: one line, full screen.
     std::ofstream("display.dat") << "sideways";

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "game/fade.h"
 #include "game/lettering.h"
+#include "game/random.h"
 #include "game/state.h"
 #include "platform/system.h"
 #include "support/game_fixture.h"

@@ -31,63 +31,63 @@ std::vector<Seed> SeedsOf(const std::string& kind) {
     return seeds;
 }
 
-TEST(FuzzSeedsTest, ScoresSeedsPassTheChecksAndCoverWholeAndDamagedFiles) {
-    const std::vector<Seed> seeds = SeedsOf("scores");
+// How a reader took a seed.
+enum class Taken { Whole, Damaged, Partly };
+
+// Every seed of the kind passes the fuzzer's check, and the seeds hold both kinds of input:
+// some the reader takes whole and some it refuses or finds damaged (`taken` tells which).
+template <typename Check, typename HowTaken>
+void ExpectSeedsPassAndCoverBoth(const std::string& kind, Check check, HowTaken taken) {
+    const std::vector<Seed> seeds = SeedsOf(kind);
     ASSERT_GE(seeds.size(), 3u);
     int whole = 0, damaged = 0;
     for (const Seed& seed : seeds) {
-        EXPECT_EQ(fuzz_checks::CheckScoresReader(seed.Bytes), "") << seed.Name;
-        HighScoreTableRecord table;
-        const ItemsRead read = ReadHighScoreTable(seed.Bytes, table);
-        whole += read.Count == 10;
-        damaged += read.Damaged;
+        EXPECT_EQ(check(seed.Bytes), "") << seed.Name;
+        whole += taken(seed.Bytes) == Taken::Whole;
+        damaged += taken(seed.Bytes) == Taken::Damaged;
     }
-    EXPECT_GT(whole, 0);
-    EXPECT_GT(damaged, 0);
+    EXPECT_GT(whole, 0) << kind;
+    EXPECT_GT(damaged, 0) << kind;
 }
 
-TEST(FuzzSeedsTest, OptionsSeedsPassTheChecksAndCoverWholeAndDamagedFiles) {
-    const std::vector<Seed> seeds = SeedsOf("options");
-    ASSERT_GE(seeds.size(), 3u);
-    int whole = 0, damaged = 0;
-    for (const Seed& seed : seeds) {
-        EXPECT_EQ(fuzz_checks::CheckOptionsReader(seed.Bytes), "") << seed.Name;
-        OptionsRecord options;
-        const ItemsRead read = ReadOptions(seed.Bytes, options);
-        whole += read.Count == 4;
-        damaged += read.Damaged;
-    }
-    EXPECT_GT(whole, 0);
-    EXPECT_GT(damaged, 0);
+Taken Items(const ItemsRead& read, int32_t all) {
+    if (read.Damaged) return Taken::Damaged;
+    return read.Count == all ? Taken::Whole : Taken::Partly;
 }
 
-TEST(FuzzSeedsTest, DdsSeedsPassTheChecksAndCoverPicturesAndRefusals) {
-    const std::vector<Seed> seeds = SeedsOf("dds");
-    ASSERT_GE(seeds.size(), 3u);
-    int pictures = 0, refusals = 0;
-    for (const Seed& seed : seeds) {
-        const auto* data = reinterpret_cast<const uint8_t*>(seed.Bytes.data());
-        EXPECT_EQ(fuzz_checks::CheckDdsReader(data, seed.Bytes.size()), "") << seed.Name;
-        DecodedImage image;
-        std::string error;
-        (DecodeDds(data, seed.Bytes.size(), image, error) ? pictures : refusals) += 1;
-    }
-    EXPECT_GT(pictures, 0);
-    EXPECT_GT(refusals, 0);
+const uint8_t* BytesOf(const std::string& bytes) {
+    return reinterpret_cast<const uint8_t*>(bytes.data());
 }
 
-TEST(FuzzSeedsTest, ReplaySeedsPassTheChecksAndCoverWholeAndRefusedFiles) {
-    const std::vector<Seed> seeds = SeedsOf("replay");
-    ASSERT_GE(seeds.size(), 3u);
-    int whole = 0, refused = 0;
-    for (const Seed& seed : seeds) {
-        EXPECT_EQ(fuzz_checks::CheckReplayReader(seed.Bytes), "") << seed.Name;
-        Replay replay;
-        std::string reason;
-        (ReadReplay(seed.Bytes, replay, reason) ? whole : refused) += 1;
-    }
-    EXPECT_GT(whole, 0);
-    EXPECT_GT(refused, 0);
+TEST(FuzzSeedsTest, EverySeedPassesItsChecksAndTheSeedsCoverWholeAndDamagedFiles) {
+    ExpectSeedsPassAndCoverBoth("scores", fuzz_checks::CheckScoresReader,
+                                [](std::string_view text) {
+                                    HighScoreTableRecord table;
+                                    return Items(ReadHighScoreTable(text, table), 10);
+                                });
+    ExpectSeedsPassAndCoverBoth("options", fuzz_checks::CheckOptionsReader,
+                                [](std::string_view text) {
+                                    OptionsRecord options;
+                                    return Items(ReadOptions(text, options), 4);
+                                });
+    ExpectSeedsPassAndCoverBoth(
+        "dds",
+        [](const std::string& bytes) {
+            return fuzz_checks::CheckDdsReader(BytesOf(bytes), bytes.size());
+        },
+        [](const std::string& bytes) {
+            DecodedImage image;
+            std::string error;
+            return DecodeDds(BytesOf(bytes), bytes.size(), image, error) ? Taken::Whole
+                                                                         : Taken::Damaged;
+        });
+    ExpectSeedsPassAndCoverBoth(
+        "replay", [](const std::string& bytes) { return fuzz_checks::CheckReplayReader(bytes); },
+        [](const std::string& bytes) {
+            Replay replay;
+            std::string reason;
+            return ReadReplay(bytes, replay, reason) ? Taken::Whole : Taken::Damaged;
+        });
 }
 
 // The checks themselves must catch what they are there for.

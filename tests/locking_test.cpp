@@ -7,6 +7,7 @@
 
 #include "game/movement.h"
 #include "game/pieces.h"
+#include "game/random.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/system.h"

@@ -20,7 +20,7 @@ using MovementTest = GameTest;
 const std::vector<int32_t> Widths = {2, 3, 2, 3, 2, 3, 2, 3, 3, 2, 3, 2, 3, 2, 3, 2, 1, 4, 2, 1};
 const std::vector<int32_t> Heights = {3, 2, 3, 2, 3, 2, 3, 2, 2, 3, 2, 3, 2, 3, 2, 3, 4, 1, 2, 1};
 
-// The four lists of every code, as the design sheet gives them.
+// The four lists of every code, written out by hand, cell by cell.
 const std::vector<Cells> ExpectedSupport = {
     {{0, 3}, {1, 3}},
     {{0, 2}, {1, 1}, {2, 1}},

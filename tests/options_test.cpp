@@ -6,8 +6,8 @@
 
 #include "app/application.h"
 #include "frontend/title_menu.h"
+#include "game/keys.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "support/game_fixture.h"
 #include "support/screen_reading.h"
 

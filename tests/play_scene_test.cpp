@@ -5,12 +5,12 @@
 
 #include <algorithm>
 
+#include "game/keys.h"
 #include "game/locking.h"
 #include "game/pieces.h"
 #include "game/play_frame.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "support/game_fixture.h"
 #include "support/playfield.h"
 
@@ -53,6 +53,17 @@ class PlaySceneTest : public GameTest {
             if (Falling(n, code).Row != Falling(n - 1, code).Row) changes.push_back(n);
         }
         return changes;
+    }
+
+    // What was done to the game's music, its volume aside.
+    std::vector<SoundOp> GameMusicOps() const {
+        std::vector<SoundOp> ops;
+        for (const SoundCall& call : Platform.Sounds) {
+            if (call.Channel == ChannelGameMusic && call.Op != SoundOp::SetVolume) {
+                ops.push_back(call.Op);
+            }
+        }
+        return ops;
     }
 
     std::vector<int32_t> VolumesSetOn(int32_t channel) const {
@@ -295,14 +306,8 @@ TEST_F(PlaySceneTest, PauseShowsTheHudAloneAndHoldsTheGameUntilEnterAgain) {
     EXPECT_EQ(GameState.ToppedOut, 0);
 
     // Music held and resumed on channel 1.
-    std::vector<SoundOp> ops;
-    for (const SoundCall& call : Platform.Sounds) {
-        if (call.Channel == ChannelGameMusic && call.Op != SoundOp::SetVolume) {
-            ops.push_back(call.Op);
-        }
-    }
-    EXPECT_EQ(
-        ops, (std::vector<SoundOp>{SoundOp::Play, SoundOp::Pause, SoundOp::Resume, SoundOp::Stop}));
+    EXPECT_EQ(GameMusicOps(), (std::vector<SoundOp>{SoundOp::Play, SoundOp::Pause, SoundOp::Resume,
+                                                    SoundOp::Stop}));
     // Gravity stood still through the pause: one tick per frame of play, so the twentieth
     // comes in the twentieth frame of play, the pause frame not counted.
     for (int32_t n = 1; n <= 36; ++n) {
@@ -333,14 +338,8 @@ TEST_F(PlaySceneTest, LeavingTheWindowDuringPlayPausesAsEnterWould) {
     EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(7)));
     EXPECT_EQ(PlayFrame(7).PollsBefore, 6 + 3000 + 2);
     for (int32_t n = 8; n <= 36; ++n) EXPECT_TRUE(DrawsInsideTheWell(PlayFrame(n))) << n;
-    std::vector<SoundOp> ops;
-    for (const SoundCall& call : Platform.Sounds) {
-        if (call.Channel == ChannelGameMusic && call.Op != SoundOp::SetVolume) {
-            ops.push_back(call.Op);
-        }
-    }
-    EXPECT_EQ(
-        ops, (std::vector<SoundOp>{SoundOp::Play, SoundOp::Pause, SoundOp::Resume, SoundOp::Stop}));
+    EXPECT_EQ(GameMusicOps(), (std::vector<SoundOp>{SoundOp::Play, SoundOp::Pause, SoundOp::Resume,
+                                                    SoundOp::Stop}));
 }
 
 TEST_F(PlaySceneTest, EscapeFadesOutOverAHundredAndTwentyNineFramesThenWaits) {

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/application.h"
+#include "game/keys.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "support/game_fixture.h"
 #include "support/screen_reading.h"
 

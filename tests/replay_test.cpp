@@ -7,14 +7,14 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/replays.h"
-#include "frontend/replay_file.h"
-#include "game/pieces.h"
+#include "game/locking.h"
+#include "game/random.h"
+#include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
-#include "platform/playback_platform.h"
-#include "platform/recording_platform.h"
-#include "platform/system.h"
+#include "replay/playback.h"
+#include "replay/recorder.h"
+#include "replay/recording_platform.h"
+#include "replay/replay_file.h"
 #include "support/autoplayer.h"
 #include "support/game_fixture.h"
 
@@ -23,42 +23,39 @@ namespace {
 class ReplayTest : public GameTest {
   protected:
     // Plays one game on the scripted platform through the recorder, as the scene loop does,
-    // with the autoplayer at the keys, and returns the replay it left.
-    Replay RecordGame(int32_t pieces, uint32_t seed, bool escape = false) {
+    // with the player at the keys.
+    void PlayRecorded(Autoplayer& player) {
         RecordingPlatform recorder(Platform);
         SetPlatform(&recorder);
         SetGameRecorder(&recorder);
+        Platform.KeyScript = [&](ScriptedPlatform& platform, uint8_t* state) {
+            player.Keys(platform.Now, state);
+        };
+        RecordGame();
+        SetGameRecorder(nullptr);
+        SetPlatform(&Platform);
+        Final = GameState;
+    }
+
+    // The same with the autoplayer, at 16 ms a frame; the replay it left.
+    Replay RecordAGame(int32_t pieces, uint32_t seed, bool escape = false) {
         Platform.FrameTime = 16;
         Autoplayer player(seed);
         player.PiecesBeforeGivingUp = pieces;
         player.EscapeAfterPieces = escape ? pieces : -1;
         player.Name = "ROBOT";
-        Platform.KeyScript = [&](ScriptedPlatform& platform, uint8_t* state) {
-            player.Keys(platform.Now, state);
-        };
-        RunGame();
-        SetGameRecorder(nullptr);
-        SetPlatform(&Platform);
-        Final = GameState;
+        PlayRecorded(player);
         Replay replay;
         std::string reason;
         EXPECT_TRUE(LoadReplay(LastReplayFile, replay, reason)) << reason;
         return replay;
     }
 
-    PlaybackResult Check(const Replay& replay) {
-        SilentPlatform silent;
-        SetPlatform(&silent);
-        const PlaybackResult result = PlayBack(replay, silent, false);
-        SetPlatform(&Platform);
-        return result;
-    }
-
     GameStateRecord Final;
 };
 
 TEST_F(ReplayTest, AToppedOutGameIsKeptTwiceAndPlaysBackToTheSameEnd) {
-    const Replay replay = RecordGame(60, 7);
+    const Replay replay = RecordAGame(60, 7);
     ASSERT_TRUE(Final.ToppedOut);
     EXPECT_EQ(HighScoreTable[0].Name, "ROBOT");
     // The high score is also kept under its date and score.
@@ -80,7 +77,7 @@ TEST_F(ReplayTest, AToppedOutGameIsKeptTwiceAndPlaysBackToTheSameEnd) {
     WriteFile("scores.dat", "KEEP\n1");
     std::filesystem::remove(Folder / "data.dat");
     InitialiseProgramState();
-    const PlaybackResult result = Check(replay);
+    const PlaybackResult result = CheckPlayback(replay);
     EXPECT_EQ(result.Outcome, PlaybackResult::Verdict::Matches) << result.Message;
     EXPECT_EQ(result.End.Score, Final.Score);
     EXPECT_EQ(result.End.Frames, replay.End.Frames);
@@ -89,63 +86,50 @@ TEST_F(ReplayTest, AToppedOutGameIsKeptTwiceAndPlaysBackToTheSameEnd) {
 }
 
 TEST_F(ReplayTest, ADifferentDealDepartsAtTheFrameOfTheFirstLock) {
-    const Replay recorded = RecordGame(5, 3, true);
+    const Replay recorded = RecordAGame(5, 3, true);
     EXPECT_EQ(recorded.End.How, ReplayEnding::Escaped);
     // Not a high score: only the last game is kept.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder / "replays"),
                             std::filesystem::directory_iterator()),
               1);
+    // The frame of the first lock, as the game played it: the one that played its thud.
+    int64_t firstLock = 0;
+    for (const SoundCall& call : Platform.Sounds) {
+        if (call.Op == SoundOp::Play && call.Channel == ChannelPiece &&
+            call.File == SoundFiles[SoundDrop]) {
+            firstLock = call.FramesBefore + 1;
+            break;
+        }
+    }
+    ASSERT_GT(firstLock, 0);
 
     // The same keys and clocks with another generator: the first piece falls alike, and the
     // game parts from the recording in the frame whose lock deals the changed piece.
-    // The first piece lands on the floor, so the first draws of the generator deal the third.
-    const auto thirdPiece = [](uint32_t state) {
+    // The first piece lands on the floor, so the lock's deal is the generator's first.
+    const auto thirdPiece = [&](uint32_t state) {
+        GameState = recorded.Start.Game;
+        Options = recorded.Start.Options;
         Srand(state);
-        return Rand() % 10 == 0 ? BombPiece : SpawnOrientations[Rand() % 7];
+        DealNextPiece();
+        return GameState.NextPiece;
     };
     Replay changed = recorded;
     while (thirdPiece(changed.Start.RandomState) == thirdPiece(recorded.Start.RandomState)) {
         changed.Start.RandomState = changed.Start.RandomState * 69069u + 1u;
     }
-    const PlaybackResult result = Check(changed);
+    const PlaybackResult result = CheckPlayback(changed);
     ASSERT_EQ(result.Outcome, PlaybackResult::Verdict::Departs) << result.Message;
-
-    // Where the first lock happened: the frame after which the piece count first moved.
-    SilentPlatform silent;
-    QuestionLogReader log(recorded.Questions, recorded.Checkpoints, recorded.Start.Keys);
-    PlaybackPlatform playback(silent, log, PlaybackPlatform::Mode::Check);
-    int64_t firstLock = 0;
-    playback.StateDigest = [&] {
-        if (firstLock == 0 && GameState.PieceCount > 1.0f) firstLock = playback.FrameCount();
-        return DigestOfGame();
-    };
-    ApplyStart(recorded.Start);
-    SetPlatform(&playback);
-    try {
-        RunGame();
-    } catch (const ReplayDeparture&) {
-    }
-    SetPlatform(&Platform);
-    EXPECT_GT(firstLock, 0);
     EXPECT_EQ(result.Frame, firstLock) << result.Message;
 }
 
 TEST_F(ReplayTest, AReplayThatCannotBeSavedSaysSoOnceAndTheGameGoesOn) {
     WriteFile("replays", "a file where the folder should be");
     ::testing::internal::CaptureStderr();
-    RecordingPlatform recorder(Platform);
-    SetPlatform(&recorder);
-    SetGameRecorder(&recorder);
     Autoplayer player(5);
     player.PiecesBeforeGivingUp = 3;
-    Platform.KeyScript = [&](ScriptedPlatform& platform, uint8_t* state) {
-        player.Keys(platform.Now, state);
-    };
-    RunGame();
-    SetGameRecorder(nullptr);
-    SetPlatform(&Platform);
+    PlayRecorded(player);
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(GameState.ToppedOut);
+    EXPECT_TRUE(Final.ToppedOut);
     EXPECT_EQ(HighScoreTable[0].Name, "ROBOT");  // the game itself went on to the end
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find("replay"), std::string::npos) << errors;

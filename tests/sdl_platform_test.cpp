@@ -25,6 +25,7 @@
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "support/game_fixture.h"
 
 namespace {
 
@@ -133,15 +134,20 @@ std::vector<std::string> OurLines(const std::string& text) {
     return lines;
 }
 
+// Pushes a quit event, as the desktop's close command does, and polls the keyboard once:
+// whether the platform heard it.
+bool AQuitIsHeardByAPoll(SdlPlatform& sdl) {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    if (SDL_PushEvent(&quit) != 1) return false;
+    uint8_t keys[256];
+    sdl.PollKeyboard(keys);
+    return sdl.WindowCloseRequested();
+}
+
 class SdlPlatformTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        PreviousFolder = std::filesystem::current_path();
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zantorvix-sdl-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        Folder = pattern;
-        std::filesystem::current_path(Folder);
         std::filesystem::create_directories("gfx/font");
         std::filesystem::create_directories("sfx");
         // Outside CTest, stay off the real devices too.
@@ -150,12 +156,7 @@ class SdlPlatformTest : public ::testing::Test {
         Sdl = std::make_unique<SdlPlatform>(SdlPlatformOptions{.VSync = false});
     }
 
-    void TearDown() override {
-        Sdl.reset();
-        std::filesystem::current_path(PreviousFolder);
-        std::error_code ignored;
-        std::filesystem::remove_all(Folder, ignored);
-    }
+    void TearDown() override { Sdl.reset(); }
 
     uint32_t At(const std::vector<uint32_t>& frame, int x, int y) const {
         return frame[static_cast<size_t>(y) * ScreenWidth + static_cast<size_t>(x)] |
@@ -171,11 +172,9 @@ class SdlPlatformTest : public ::testing::Test {
         return texture;
     }
 
+    ScratchFolder Scratch{"zantorvix-sdl"};
+    const std::filesystem::path Folder = Scratch.Path();
     std::unique_ptr<SdlPlatform> Sdl;
-    std::filesystem::path Folder;
-
-  private:
-    std::filesystem::path PreviousFolder;
 };
 
 #define OPEN_DISPLAY_OR_SKIP()                                                      \
@@ -526,11 +525,7 @@ TEST_F(SdlPlatformTest, CloseRequestIsNoticedByMessagesAndByKeyboardPolls) {
     Sdl.reset();
     Sdl = std::make_unique<SdlPlatform>();
     OPEN_DISPLAY_OR_SKIP();
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&quit), 1);
-    Sdl->PollKeyboard(keys);
-    EXPECT_TRUE(Sdl->WindowCloseRequested());
+    EXPECT_TRUE(AQuitIsHeardByAPoll(*Sdl));
 }
 
 TEST_F(SdlPlatformTest, KeyboardPollsKeepTheEventQueueFromFillingUp) {
@@ -545,11 +540,7 @@ TEST_F(SdlPlatformTest, KeyboardPollsKeepTheEventQueueFromFillingUp) {
     }
     EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0);
     EXPECT_FALSE(Sdl->WindowCloseRequested());
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&quit), 1);
-    Sdl->PollKeyboard(keys);
-    EXPECT_TRUE(Sdl->WindowCloseRequested());
+    EXPECT_TRUE(AQuitIsHeardByAPoll(*Sdl));
 }
 
 TEST_F(SdlPlatformTest, AKeyTappedBetweenTwoPollsReadsDownAtTheNextPollOnce) {

@@ -5,8 +5,8 @@
 
 #include "app/application.h"
 #include "frontend/high_scores.h"
+#include "game/keys.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "support/game_fixture.h"
 #include "support/screen_reading.h"
 

@@ -1,9 +1,6 @@
 #include "platform/sdl/sdl_file_reader.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
+#include "platform/file.h"
 #include "platform/sdl/sdl_picture.h"
 
 void FileReader::Prepare(const std::string& path, Kind kind) {
@@ -61,7 +58,8 @@ void FileReader::Work() {
                 result.Read = result.Music != nullptr;
                 break;
             case Kind::Bytes:
-                result.Read = ReadWholeFile(path, result.Bytes, result.Error);
+                result.Read =
+                    ReadWholeFile(path.c_str(), result.Bytes, result.Error) == FileRead::Read;
                 break;
         }
         hold.lock();

@@ -21,7 +21,7 @@ struct ReadFile {
     std::string Error;                  // why not, when not
     DecodedImage Image;                 // a picture, decoded, magenta keyed out
     std::shared_ptr<const Tune> Music;  // a tune
-    std::vector<unsigned char> Bytes;   // any other sound file, as it is
+    std::string Bytes;                  // any other sound file, as it is
 };
 
 class FileReader {

@@ -4,10 +4,10 @@
 #include <SDL_image.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+
+#include "platform/file.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ bool EndsWithDds(const std::string& path) {
     return end == ".dds";
 }
 
-bool DecodeWithSdlImage(const std::vector<uint8_t>& bytes, DecodedImage& out, std::string& error) {
+bool DecodeWithSdlImage(const std::string& bytes, DecodedImage& out, std::string& error) {
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     SDL_Surface* loaded = source ? IMG_Load_RW(source, 1) : nullptr;
     if (loaded == nullptr) {
@@ -47,24 +47,6 @@ bool DecodeWithSdlImage(const std::vector<uint8_t>& bytes, DecodedImage& out, st
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) error = std::strerror(errno);
-    std::fclose(file);
-    return !failed;
-}
-
 void KeyOutMagenta(std::vector<uint32_t>& pixels) {
     for (uint32_t& pixel : pixels) {
         if (pixel == ColourKey) pixel = 0;
@@ -81,10 +63,12 @@ std::string LinuxPath(const char* file) {
 
 bool ReadPicture(const std::string& path, DecodedImage& out, std::string& error) {
     out = DecodedImage{};
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, error)) return false;
-    const bool ddsSignature = bytes.size() >= 4 && std::memcmp(bytes.data(), "DDS ", 4) == 0;
-    if (ddsSignature || EndsWithDds(path)) return DecodeDds(bytes.data(), bytes.size(), out, error);
+    std::string bytes;
+    if (ReadWholeFile(path.c_str(), bytes, error) != FileRead::Read) return false;
+    const bool ddsSignature = bytes.compare(0, 4, "DDS ") == 0;
+    if (ddsSignature || EndsWithDds(path)) {
+        return DecodeDds(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error);
+    }
     if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
         error = "file too large";
         return false;

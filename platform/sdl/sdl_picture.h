@@ -13,9 +13,6 @@ constexpr uint32_t ColourKey = 0xFFFF00FF;
 // Every opaque magenta pixel becomes transparent black; nothing else changes.
 void KeyOutMagenta(std::vector<uint32_t>& pixels);
 
-// Reads a whole file into bytes; false with the reason in `error` when it cannot.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
-
 // The game names its files the Windows way; backslashes become slashes, nothing else changes.
 std::string LinuxPath(const char* file);
 

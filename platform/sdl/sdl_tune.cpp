@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+
+#include "platform/file.h"
 
 namespace {
 
@@ -35,22 +36,8 @@ bool IsTuneFile(const std::string& path) {
 
 std::shared_ptr<const Tune> LoadTune(const std::string& path, std::string& error) {
     auto tune = std::make_shared<Tune>();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return nullptr;
-    }
     // Read whole in one go: a tune is a megabyte or two.
-    bool failed = std::fseek(file, 0, SEEK_END) != 0;
-    const long size = failed ? -1 : std::ftell(file);
-    failed = failed || size < 0 || std::fseek(file, 0, SEEK_SET) != 0;
-    if (!failed) {
-        tune->Bytes.resize(static_cast<size_t>(size));
-        failed = std::fread(tune->Bytes.data(), 1, tune->Bytes.size(), file) != tune->Bytes.size();
-    }
-    if (failed) error = std::ferror(file) ? std::strerror(errno) : "cannot read the whole file";
-    std::fclose(file);
-    if (failed) return nullptr;
+    if (ReadWholeFile(path.c_str(), tune->Bytes, error) != FileRead::Read) return nullptr;
     // Decoding its first frame proves the file is a tune; the rest is decoded as it plays.
     if (!TunePlayer::Start(tune, 44100, AUDIO_S16SYS, 2, error)) return nullptr;
     return tune;

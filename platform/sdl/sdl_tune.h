@@ -11,7 +11,7 @@
 #include <vector>
 
 struct Tune {
-    std::vector<unsigned char> Bytes;  // the MP3 file as it is
+    std::string Bytes;  // the MP3 file as it is
 };
 
 // True for the files played as tunes (MP3).

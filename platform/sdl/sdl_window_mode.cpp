@@ -1,16 +1,11 @@
 // The SDL platform's two ways of showing the game: full screen or a window, switched by
 // Alt+Enter or F11 and remembered across runs in "display.dat" beside the player's files.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 #include <string>
 
+#include "platform/file.h"
 #include "platform/sdl/sdl_platform_impl.h"
 
 namespace {
@@ -24,33 +19,13 @@ constexpr int FrameRoomWidth = 16;
 constexpr int FrameRoomHeight = 48;
 constexpr int SmallestWidth = 320;
 
-bool SaveFailed(const std::string& reason) {
+// Saved like every other file of the player's, so that a crash leaves the old choice whole.
+void SaveChoice(bool fullScreen) {
+    std::string error;
+    if (ReplaceFile(ChoiceFile, fullScreen ? FullScreenWord : WindowWord, error)) return;
     std::fprintf(stderr,
                  "zantorvix: could not save \"%s\": %s; the choice lasts until the game ends\n",
-                 ChoiceFile, reason.c_str());
-    return false;
-}
-
-// Written beside and renamed over the old file, so that a crash leaves the old choice whole.
-bool SaveChoice(bool fullScreen) {
-    // A file the player made read-only stays as it is, like the other files.
-    if (::access(ChoiceFile, W_OK) != 0 && errno == EACCES) return SaveFailed("it is read-only");
-    const std::string temp = std::string(ChoiceFile) + ".tmp";
-    const int fd =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) return SaveFailed(std::strerror(errno));
-    const char* word = fullScreen ? FullScreenWord : WindowWord;
-    const size_t length = std::strlen(word);
-    const bool written =
-        ::write(fd, word, length) == static_cast<ssize_t>(length) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!written || ::rename(temp.c_str(), ChoiceFile) != 0) {
-        const std::string reason = std::strerror(written ? errno : error);
-        ::unlink(temp.c_str());
-        return SaveFailed(reason);
-    }
-    return true;
+                 ChoiceFile, error.c_str());
 }
 
 // The largest size of the game's shape, up to its own 1024x768, that fits on the display with
@@ -69,17 +44,12 @@ void FittedWindowSize(int display, int& width, int& height) {
 }  // namespace
 
 bool ReadFullScreenChoice() {
-    // Non-blocking, so that a pipe left under the file's name cannot stall the start.
-    const int fd = ::open(ChoiceFile, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) return true;  // never chosen: full screen, as it always was
-    char buffer[64] = {};
-    struct stat info {};
-    ssize_t got = -1;
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        got = ::read(fd, buffer, sizeof buffer - 1);
+    std::string bytes, error;
+    // The first word is all there is to it; a longer file is damaged anyway.
+    if (ReadWholeFile(ChoiceFile, bytes, error, 63) == FileRead::Missing) {
+        return true;  // never chosen: full screen, as it always was
     }
-    if (fd >= 0) ::close(fd);
-    std::istringstream words(std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0));
+    std::istringstream words(bytes);
     std::string word;
     words >> word;
     if (word == FullScreenWord) return true;

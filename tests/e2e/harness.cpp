@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "platform/dds.h"
+#include "virtual_display.h"
 
 namespace fs = std::filesystem;
 
@@ -27,99 +28,13 @@ namespace e2e {
 
 namespace {
 
-int IgnoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-struct XServer {
-    pid_t Pid = -1;
-    std::string Name;
-    Display* Connection = nullptr;
-
-    XServer() {
-        // Xvfb now and then fails to come up on a busy machine; a second try costs little.
-        for (int attempt = 1;; ++attempt) {
-            try {
-                Start();
-                return;
-            } catch (const std::runtime_error&) {
-                Stop();
-                if (attempt == 3) throw;
-            }
-        }
-    }
-
-    void Start() {
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-        Pid = fork();
-        if (Pid == 0) {
-            close(pipeFds[0]);
-            const std::string fd = std::to_string(pipeFds[1]);
-            int devNull = open("/dev/null", O_WRONLY);
-            dup2(devNull, 1);
-            dup2(devNull, 2);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipeFds[1]);
-        char buffer[32] = {};
-        ssize_t got = 0;
-        while (got < 31) {
-            ssize_t n = read(pipeFds[0], buffer + got, static_cast<size_t>(31 - got));
-            if (n <= 0) break;
-            got += n;
-            if (std::memchr(buffer, '\n', static_cast<size_t>(got))) break;
-        }
-        close(pipeFds[0]);
-        if (got <= 0)
-            throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
-        Name = ":" + std::string(buffer, std::strcspn(buffer, "\n"));
-        setenv("DISPLAY", Name.c_str(), 1);
-        Connection = XOpenDisplay(Name.c_str());
-        if (Connection == nullptr) throw std::runtime_error("cannot connect to Xvfb " + Name);
-        // A window may vanish between listing the tree and asking about it (the game makes
-        // and drops windows as it starts and ends); Xlib's default handler would end the test
-        // run for that. The calls simply report failure instead.
-        XSetErrorHandler(IgnoreXError);
-    }
-
-    ~XServer() { Stop(); }
-
-    void Stop() {
-        if (Connection) XCloseDisplay(Connection);
-        Connection = nullptr;
-        if (Pid > 0) {
-            kill(Pid, SIGTERM);
-            waitpid(Pid, nullptr, 0);
-        }
-        Pid = -1;
-    }
-};
-
-XServer& Server() {
-    static XServer server;
+// The one display of this test process, of exactly the game's size, made the DISPLAY of
+// everything it starts.
+VirtualDisplay& Server() {
+    static VirtualDisplay server("1024x768");
+    static const bool exported = setenv("DISPLAY", server.Name.c_str(), 1) == 0;
+    (void)exported;
     return server;
-}
-
-Window FindWindowNamed(Display* display, Window window, const char* name) {
-    char* windowName = nullptr;
-    if (XFetchName(display, window, &windowName) && windowName) {
-        const bool match = std::strcmp(windowName, name) == 0;
-        XFree(windowName);
-        if (match) return window;
-    }
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    Window found = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            found = FindWindowNamed(display, children[i], name);
-        }
-        if (children) XFree(children);
-    }
-    return found;
 }
 
 Window GameWindow() {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "game/keys.h"
 #include "game/pieces.h"
-#include "platform/keyboard.h"
 
 namespace {
 

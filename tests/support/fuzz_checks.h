@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,18 @@
 #include "platform/dds.h"
 
 namespace fuzz_checks {
+
+// What a libFuzzer target does with a check's finding: nothing when there is none; else one
+// line and an abort, which libFuzzer reports with the input that broke it.
+inline int AbortOnFinding(const std::string& problem) {
+    if (problem.empty()) return 0;
+    std::fprintf(stderr, "check failed: %s\n", problem.c_str());
+    std::abort();
+}
+
+inline std::string_view AsText(const uint8_t* data, size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
 
 // True when part lies wholly inside whole (the reader must point into its input, not a copy).
 inline bool Inside(std::string_view part, std::string_view whole) {

@@ -5,27 +5,31 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "app/application.h"
+#include "game/keys.h"
 #include "game/sound_bank.h"
-#include "platform/keyboard.h"
 
-void GameTest::SetUp() {
-    PreviousFolder = std::filesystem::current_path();
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zantorvix-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+ScratchFolder::ScratchFolder(const std::string& stem) : Previous(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
     Folder = pattern;
     std::filesystem::current_path(Folder);
+}
 
+ScratchFolder::~ScratchFolder() {
+    std::filesystem::current_path(Previous);
+    std::error_code ignored;
+    std::filesystem::remove_all(Folder, ignored);
+}
+
+void GameTest::SetUp() {
     StartOnPlatform(Platform);
     Platform.ClearRecords();
 }
 
 void GameTest::TearDown() {
-    std::filesystem::current_path(PreviousFolder);
-    std::error_code ignored;
-    std::filesystem::remove_all(Folder, ignored);
     SetPlatform(nullptr);
 }
 

@@ -10,6 +10,22 @@
 
 #include "support/scripted_platform.h"
 
+// A fresh temporary folder, the working folder for as long as this lives; the folder before is
+// the working folder again, and this one is gone, when it goes.
+class ScratchFolder {
+  public:
+    explicit ScratchFolder(const std::string& stem);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return Folder; }
+
+  private:
+    std::filesystem::path Previous;
+    std::filesystem::path Folder;
+};
+
 class GameTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -20,9 +36,7 @@ class GameTest : public ::testing::Test {
     void WriteFile(const std::string& name, const std::string& content) const;
     bool FileExists(const std::string& name) const;
 
+    ScratchFolder Scratch{"zantorvix-test"};
+    const std::filesystem::path Folder = Scratch.Path();
     ScriptedPlatform Platform;
-    std::filesystem::path Folder;
-
-  private:
-    std::filesystem::path PreviousFolder;
 };

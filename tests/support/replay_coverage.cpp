@@ -2,16 +2,13 @@
 
 #include <algorithm>
 
-#include "app/application.h"
+#include "game/locking.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/playback_platform.h"
 #include "platform/silent_platform.h"
 
 namespace {
 
-// The blast's half-height in each column from three left of the bomb to three right.
-constexpr int32_t BlastHalfHeights[7] = {1, 2, 3, 3, 3, 2, 1};
 constexpr int32_t CycleWait = 100;  // keypad plus sleeps this long, and nothing else in play
 
 // Draws nothing and answers nothing (the playback answers); watches the commands.
@@ -68,13 +65,10 @@ std::string ReplayCoverage::Missing() const {
 
 PlaybackResult PlayBackAndCover(const Replay& replay, ReplayCoverage& coverage) {
     Watcher watcher(coverage);
-    SetPlatform(&watcher);
-    InitialiseProgramState();
-    const PlaybackResult result = PlayBack(replay, watcher, false);
-    SetPlatform(nullptr);
+    const PlaybackResult result = PlayBack(replay, watcher, PlaybackMode::Check);
     if (result.Outcome != PlaybackResult::Verdict::Matches) return result;
     (replay.Start.Options.Bombs ? coverage.BombsOn : coverage.BombsOff) = true;
-    coverage.LevelUps = std::max(coverage.LevelUps, result.End.Level - replay.Start.Level);
+    coverage.LevelUps = std::max(coverage.LevelUps, result.End.Level - replay.Start.Game.Level);
     if (result.End.How == ReplayEnding::Escaped) coverage.Escape = true;
     if (result.End.How == ReplayEnding::ToppedOut) {
         // A name was entered when the table took the final score in.

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/replays.h"
-#include "frontend/replay_file.h"
+#include "replay/playback.h"
+#include "replay/replay_file.h"
 
 struct ReplayCoverage {
     bool BombsOn = false;

@@ -2,15 +2,12 @@
 // (tools/fuzz, ./fuzz replay) and the seed test both run these checks.
 #pragma once
 
-#include <zlib.h>
-
 #include <string>
 #include <string_view>
 
-#include "app/application.h"
-#include "app/replays.h"
-#include "frontend/replay_file.h"
-#include "platform/playback_platform.h"
+#include "platform/byte_coding.h"
+#include "replay/playback.h"
+#include "replay/replay_file.h"
 
 namespace fuzz_checks {
 
@@ -20,13 +17,12 @@ inline std::string WithChecksumFixed(std::string_view bytes) {
     std::string fixed(bytes);
     size_t at = 8;
     const auto varint = [&](uint64_t& value) {
-        value = 0;
-        for (int shift = 0; shift < 64 && at < fixed.size(); shift += 7) {
-            const uint8_t byte = static_cast<uint8_t>(fixed[at++]);
-            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-            if ((byte & 0x80) == 0) return true;
-        }
-        return false;
+        const auto next = [&](uint8_t& byte) {
+            if (at >= fixed.size()) return false;
+            byte = static_cast<uint8_t>(fixed[at++]);
+            return true;
+        };
+        return ReadVarint(next, value) == VarintRead::Read;
     };
     uint64_t format = 0, size = 0;
     if (fixed.size() < 8 || !varint(format)) return fixed;
@@ -36,9 +32,7 @@ inline std::string WithChecksumFixed(std::string_view bytes) {
     const size_t length = fixed.size() - body;
     if (length >= 0x80) return fixed;  // keeps the size field one byte long
     fixed[sizeAt] = static_cast<char>(length);
-    const uint32_t crc = static_cast<uint32_t>(
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(fixed.data() + body),
-              static_cast<uInt>(length)));
+    const uint32_t crc = Crc32(std::string_view(fixed).substr(body));
     for (int i = 0; i < 4; ++i) fixed[at + i] = static_cast<char>(crc >> (8 * i));
     return fixed;
 }
@@ -54,11 +48,7 @@ inline std::string CheckReplayBytes(std::string_view bytes, int64_t mostFrames) 
     if (!read) return "";
     if (WriteReplay(replay) != bytes) return "a replay read does not write back the same";
     if (replay.End.Frames > mostFrames) return "";
-    SilentPlatform silent;
-    SetPlatform(&silent);
-    InitialiseProgramState();
-    const PlaybackResult result = PlayBack(replay, silent, false);
-    SetPlatform(nullptr);
+    const PlaybackResult result = CheckPlayback(replay);
     if (result.Outcome == PlaybackResult::Verdict::Stopped) return "a check was stopped";
     if (result.Outcome == PlaybackResult::Verdict::Damaged) {
         return "a replay read whole was found damaged in playback";

@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "app/application.h"
+#include "game/keys.h"
 #include "game/sound_bank.h"
-#include "platform/keyboard.h"
 
 std::vector<DrawCall> Frame::Of(const std::string& file) const {
     std::vector<DrawCall> found;

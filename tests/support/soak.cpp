@@ -8,11 +8,11 @@
 #include "app/application.h"
 #include "frontend/high_scores.h"
 #include "frontend/score_screen.h"
+#include "game/keys.h"
 #include "game/pieces.h"
 #include "game/play_scene.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
 #include "support/scripted_platform.h"
 
 namespace {

@@ -467,6 +467,17 @@ void DrawGlassTile(cairo_t* cr, Rgb base) {
     cairo_stroke(cr);
 }
 
+// A mark's path painted: filled, or stroked with a round pen.
+void PaintMark(cairo_t* cr, bool filled) {
+    cairo_set_line_width(cr, 2.2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    if (filled) {
+        cairo_fill(cr);
+    } else {
+        cairo_stroke(cr);
+    }
+}
+
 void DrawMark(cairo_t* cr, Mark mark, bool darkMark) {
     const double cx = 13, cy = 13.5;
     cairo_new_path(cr);
@@ -515,13 +526,7 @@ void DrawMark(cairo_t* cr, Mark mark, bool darkMark) {
     } else {
         cairo_set_source_rgba(cr, 0, 0, 0.05, 0.45);
     }
-    cairo_set_line_width(cr, 2.2);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    if (filled) {
-        cairo_fill(cr);
-    } else {
-        cairo_stroke(cr);
-    }
+    PaintMark(cr, filled);
     cairo_restore(cr);
     cairo_new_path(cr);
     cairo_append_path(cr, path);
@@ -531,13 +536,7 @@ void DrawMark(cairo_t* cr, Mark mark, bool darkMark) {
     } else {
         cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
     }
-    cairo_set_line_width(cr, 2.2);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    if (filled) {
-        cairo_fill(cr);
-    } else {
-        cairo_stroke(cr);
-    }
+    PaintMark(cr, filled);
 }
 
 void DrawBomb(cairo_t* cr) {

@@ -255,17 +255,25 @@ void Level(Samples& s, double rmsDb, double peakDb) {
     if (Peak(s) > DbToGain(peakDb)) Limit({&s}, DbToGain(peakDb));
 }
 
-void Level(Stereo& s, double rmsDb, double peakDb) {
-    Samples mid(s.Frames());
-    for (size_t i = 0; i < mid.size(); ++i) mid[i] = (s.L[i] + s.R[i]) * 0.5f;
-    const double rms = LoudestWindowRms(mid);
-    if (rms <= 0) return;
-    const double gain = DbToGain(rmsDb) / rms;
+namespace {
+
+// Both channels scaled by gain, then limited to the peak.
+void ScaleAndLimit(Stereo& s, double gain, double peakDb) {
     for (size_t i = 0; i < s.Frames(); ++i) {
         s.L[i] = static_cast<float>(s.L[i] * gain);
         s.R[i] = static_cast<float>(s.R[i] * gain);
     }
     if (Peak(s) > DbToGain(peakDb)) Limit({&s.L, &s.R}, DbToGain(peakDb));
+}
+
+}  // namespace
+
+void Level(Stereo& s, double rmsDb, double peakDb) {
+    Samples mid(s.Frames());
+    for (size_t i = 0; i < mid.size(); ++i) mid[i] = (s.L[i] + s.R[i]) * 0.5f;
+    const double rms = LoudestWindowRms(mid);
+    if (rms <= 0) return;
+    ScaleAndLimit(s, DbToGain(rmsDb) / rms, peakDb);
 }
 
 void LevelAverage(Stereo& s, double rmsDb, double peakDb) {
@@ -276,12 +284,7 @@ void LevelAverage(Stereo& s, double rmsDb, double peakDb) {
     }
     const double rms = s.Frames() ? std::sqrt(sum / s.Frames()) : 0.0;
     if (rms <= 0) return;
-    const double gain = DbToGain(rmsDb) / rms;
-    for (size_t i = 0; i < s.Frames(); ++i) {
-        s.L[i] = static_cast<float>(s.L[i] * gain);
-        s.R[i] = static_cast<float>(s.R[i] * gain);
-    }
-    if (Peak(s) > DbToGain(peakDb)) Limit({&s.L, &s.R}, DbToGain(peakDb));
+    ScaleAndLimit(s, DbToGain(rmsDb) / rms, peakDb);
 }
 
 namespace {

@@ -30,10 +30,10 @@
 #include <vector>
 
 #include "app/application.h"
+#include "game/keys.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/forwarding_platform.h"
-#include "platform/keyboard.h"
 #include "platform/sdl/sdl_platform.h"
 #include "replay_bench.h"
 #include "session.h"

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/replays.h"
-#include "frontend/replay_file.h"
+#include "game/keys.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
-#include "platform/keyboard.h"
-#include "platform/playback_platform.h"
-#include "platform/recording_platform.h"
+#include "platform/file.h"
 #include "platform/silent_platform.h"
+#include "replay/playback.h"
+#include "replay/recorder.h"
+#include "replay/recording_platform.h"
+#include "replay/replay_file.h"
 #include "support/autoplayer.h"
 
 namespace {
@@ -100,25 +101,13 @@ double PlayTenMinutes(bool record, int64_t* frames, double* minutes) {
     ResetBoard();
     if (record) SetGameRecorder(&recorder);
     const auto start = std::chrono::steady_clock::now();
-    RunGame();
+    RecordGame();
     const double took = Seconds(std::chrono::steady_clock::now() - start);
     SetGameRecorder(nullptr);
     SetPlatform(nullptr);
     if (frames != nullptr) *frames = machine.Frames;
     if (minutes != nullptr) *minutes = machine.Now / 60000.0;
     return took;
-}
-
-std::string ReadWhole(const char* name) {
-    std::string bytes;
-    if (std::FILE* file = std::fopen(name, "rb")) {
-        char buffer[1 << 16];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-            bytes.append(buffer, got);
-        }
-        std::fclose(file);
-    }
-    return bytes;
 }
 
 }  // namespace
@@ -136,7 +125,8 @@ void PrintReplayFigures(int runs) {
         plain.push_back(PlayTenMinutes(false, nullptr, nullptr));
         recorded.push_back(PlayTenMinutes(true, &frames, &minutes));
     }
-    const std::string bytes = ReadWhole(LastReplayFile);
+    std::string bytes, error;
+    ReadWholeFile(LastReplayFile, bytes, error);
     std::filesystem::current_path(home);
     std::error_code ignored;
     std::filesystem::remove_all(pattern, ignored);
@@ -152,11 +142,7 @@ void PrintReplayFigures(int runs) {
                          reason.c_str());
             return;
         }
-        SilentPlatform silent;
-        SetPlatform(&silent);
-        InitialiseProgramState();
-        last = PlayBack(read, silent, false);
-        SetPlatform(nullptr);
+        last = CheckPlayback(read);
         checks.push_back(Seconds(std::chrono::steady_clock::now() - start));
     }
     const double check = Median(checks);

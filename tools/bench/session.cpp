@@ -30,10 +30,6 @@ void Pause(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-int IgnoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
 }  // namespace
 
 int64_t ProcessCpuNs(pid_t pid) {
@@ -52,71 +48,6 @@ int64_t ProcessCpuNs(pid_t pid) {
     closedir(folder);
     return total;
 }
-
-VirtualDisplay::VirtualDisplay(const std::string& size) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    Pid = fork();
-    if (Pid == 0) {
-        close(pipeFds[0]);
-        const std::string fd = std::to_string(pipeFds[1]);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, 1);
-        dup2(devNull, 2);
-        const std::string screen = size + "x24";
-        // -noreset: the server stays as it is between the runs, as a desktop would.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    char buffer[32] = {};
-    ssize_t got = 0;
-    while (got < 31) {
-        const ssize_t n = read(pipeFds[0], buffer + got, static_cast<size_t>(31 - got));
-        if (n <= 0) break;
-        got += n;
-        if (std::memchr(buffer, '\n', static_cast<size_t>(got))) break;
-    }
-    close(pipeFds[0]);
-    if (got <= 0) throw std::runtime_error("Xvfb did not start (is xvfb installed?)");
-    Name = ":" + std::string(buffer, std::strcspn(buffer, "\n"));
-    Connection = XOpenDisplay(Name.c_str());
-    if (Connection == nullptr) throw std::runtime_error("cannot connect to Xvfb " + Name);
-    // A window may vanish while the tree is walked; the calls then simply fail.
-    XSetErrorHandler(IgnoreXError);
-}
-
-VirtualDisplay::~VirtualDisplay() {
-    if (Connection != nullptr) XCloseDisplay(Connection);
-    if (Pid > 0) {
-        kill(Pid, SIGTERM);
-        waitpid(Pid, nullptr, 0);
-    }
-}
-
-namespace {
-
-Window FindWindowNamed(Display* display, Window window, const char* name) {
-    char* windowName = nullptr;
-    if (XFetchName(display, window, &windowName) && windowName) {
-        const bool match = std::strcmp(windowName, name) == 0;
-        XFree(windowName);
-        if (match) return window;
-    }
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    Window found = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            found = FindWindowNamed(display, children[i], name);
-        }
-        if (children) XFree(children);
-    }
-    return found;
-}
-
-}  // namespace
 
 fs::path MakeGameFolder() {
     std::string pattern = (fs::temp_directory_path() / "zantorvix-bench-XXXXXX").string();

@@ -8,24 +8,11 @@
 #include <filesystem>
 #include <string>
 
-struct _XDisplay;
+#include "virtual_display.h"
 
 int64_t MonotonicNs();
 // CPU time of a whole process, every thread included, in nanoseconds.
 int64_t ProcessCpuNs(pid_t pid);
-
-// An Xvfb server of the given size ("1024x768"), kept as it is between runs (-noreset).
-class VirtualDisplay {
-  public:
-    explicit VirtualDisplay(const std::string& size);
-    ~VirtualDisplay();
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-    std::string Name;
-    _XDisplay* Connection = nullptr;
-    pid_t Pid = -1;
-};
 
 // A folder that looks like the game's: links to the gfx/ and sfx/ of the folder the benchmark
 // runs in, so that the files the game writes land somewhere of their own.

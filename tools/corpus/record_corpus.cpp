@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "e2e/harness.h"
-#include "frontend/replay_file.h"
 #include "game/pieces.h"
+#include "replay/replay_file.h"
 #include "support/autoplayer.h"
 #include "support/replay_coverage.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/forwarding_platform.h"
-#include "platform/question_log.h"
 #include "platform/silent_platform.h"
+#include "replay/question_log.h"
 
 // The game went its own way: at this frame (counted from 1) it asked something else, or its
 // state or its sounds differ from the recording's.

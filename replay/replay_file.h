@@ -1,34 +1,24 @@
-// Recorded games on disk (".zrp"): the state a game started from, what it ended with, and the
-// log of every question it asked the machine with the answer it got. The layout is in the
-// README ("Replay files").
+// Recorded games on disk (".zrp"), the format and only the format: the state a game started
+// from, what it ended with, and the log of every question it asked the machine with the answer
+// it got. The layout is in the README ("Replay files").
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "game/sound_bank.h"
 #include "game/state.h"
 
-inline constexpr const char* ReplayFolder = "replays";
-inline constexpr const char* LastReplayFile = "replays/last.zrp";
 inline constexpr uint32_t ReplayFormat = 1;
 // Nothing larger is read as a replay: a day of play takes a few megabytes.
 inline constexpr size_t LargestReplayFile = size_t{64} << 20;
 
-// The state the game starts from: whatever the play scene reads before it sets it. Every other
-// field of the game's record holds its start value then.
+// The state the game starts from. Of the game record the file holds only what the play scene
+// reads before it sets it (StartFields in replay_file.cpp); every other field holds its start
+// value then, which the digest confirms when the start is rebuilt.
 struct ReplayStart {
     uint32_t RandomState = 1;
-    PieceCode CurrentPiece = 0;
-    PieceCode NextPiece = 0;
-    int32_t Level = 1;
-    int32_t MenuCursor = 0;
-    int32_t RotateRepeat = 0;  // the menus leave their Up and Down counters in these two
-    int32_t SoftDropRepeat = 0;
-    int64_t NextTickTime = 0;
-    int64_t NextSecondTime = 0;
-    int64_t GameStartTime = 0;
+    GameStateRecord Game;
     OptionsRecord Options;
     HighScoreTableRecord HighScores;
     uint32_t FadeLevel = 0;
@@ -68,6 +58,3 @@ std::string WriteReplay(const Replay& replay);
 bool ReadReplay(std::string_view bytes, Replay& replay, std::string& reason);
 // Reads the file; the reason starts with what went wrong, to follow the file's name.
 bool LoadReplay(const char* file, Replay& replay, std::string& reason);
-
-// The FNV-1a digest of the board written as "data.dat" holds it: 25 lines of 15 digits.
-uint32_t DigestOfBoard();

@@ -1,7 +1,6 @@
-// The questions a game asks the machine while it runs (the keys, the clocks, whether a channel
-// is playing, ...), each with the answer it got, in the order asked: what a recorded game is
-// made of. Given the same answers, the game does the same things, so a log played back answers
-// the game as the machine once did.
+// The log of a recorded game: every question the game asked the machine (replay/questions.h),
+// each with the answer it got, in the order asked. Given the same answers, the game does the
+// same things, so a log played back answers the game as the machine once did.
 //
 // The log is packed as it is written: one byte per question, the answer left out where it is
 // the one the log expects (the last answer to the same question), then deflated. Frames are
@@ -16,60 +15,27 @@
 #include <string>
 #include <string_view>
 
-enum class Question : uint8_t {
-    Frame = 1,  // not a question: the end of a presented frame
-    Keys = 2,
-    Clock = 3,
-    Time = 4,
-    Playing = 5,
-    Volume = 6,
-    MasterVolume = 7,
-    WindowClosed = 8,
-    FocusLost = 9,
-};
+#include "platform/byte_coding.h"
+#include "replay/questions.h"
 
-// A name for messages: "the keys", "the clock", ...
-const char* QuestionName(Question question);
-
-// Clock and calendar answers further than this from 0 are refused as damage: the game adds to
-// them, and no machine reports such times.
-inline constexpr int64_t LargestTime = int64_t{1} << 48;
-// Volumes likewise.
-inline constexpr int64_t LargestVolume = int64_t{1} << 30;
 // A checkpoint is due at the end of the first frame and then at the end of every frame by
 // which the recorded clock has moved this many milliseconds since the last one: about one a
 // frame at 60 frames a second, and never more than the game time asks for at higher rates.
 inline constexpr int64_t CheckpointSpacing = 15;
 
-// An order-sensitive 32-bit digest (FNV-1a over little-endian bytes).
-class Digest {
-  public:
-    void Add(uint64_t value, int bytes = 4) {
-        for (int i = 0; i < bytes; ++i) {
-            Value = (Value ^ static_cast<uint8_t>(value >> (8 * i))) * 16777619u;
-        }
-    }
-    void AddBytes(std::string_view bytes) {
-        Add(bytes.size());
-        for (char c : bytes) Value = (Value ^ static_cast<uint8_t>(c)) * 16777619u;
-    }
-    uint32_t Value = 2166136261u;
-};
-
-// The answers the log expects next, kept alike on both sides.
+// The answers the log expects next, kept alike on both sides: the last answer to each
+// question, per channel for the questions asked of one.
 struct Expectations {
     uint8_t Keys[256] = {};
-    int64_t Clock = 0;
-    int64_t Time = 0;
-    bool Playing[32] = {};
-    int64_t Volumes[32] = {};
-    int64_t MasterVolume = 0;
-    bool WindowClosed = false;
-    bool FocusLost = false;
+    int64_t Answers[QuestionCount][32] = {};
     // Checkpoints.
     bool CheckpointTaken = false;
     int64_t CheckpointClock = 0;
 
+    int64_t& Last(Question question, int32_t channel) {
+        return Answers[static_cast<int>(question) - 1]
+                      [KindOf(question).PerChannel ? channel & 31 : 0];
+    }
     // True when the frame that ends now carries a checkpoint; moves the mark.
     bool TakeCheckpoint();
 };
@@ -83,13 +49,8 @@ class QuestionLogWriter {
     QuestionLogWriter& operator=(const QuestionLogWriter&) = delete;
 
     void Keys(const uint8_t state[256]);
-    void Clock(int64_t answer);
-    void Time(int64_t answer);
-    void Playing(int32_t channel, bool answer);
-    void Volume(int32_t channel, int32_t answer);
-    void MasterVolume(int32_t answer);
-    void WindowClosed(bool answer);
-    void FocusLost(bool answer);
+    // A Number or Flag question (channel 0 for those not asked of a channel); a flag is 0 or 1.
+    void Answer(Question question, int32_t channel, int64_t answer);
     // The end of a presented frame. state is asked for only when a checkpoint is due and
     // returns the digest of the game's state then.
     template <typename StateDigest>
@@ -101,7 +62,7 @@ class QuestionLogWriter {
         }
     }
     // Folds a command the game gave (a sound, a sleep) into the running digest.
-    Digest& Commands() { return Running; }
+    Fnv1a& Commands() { return Running; }
 
     // Ends the log. Packed holds the deflated questions, Checkpoints one byte per checkpoint.
     void Finish(std::string& packed, std::string& checkpoints);
@@ -111,13 +72,11 @@ class QuestionLogWriter {
 
   private:
     void Token(Question question, bool expected, int32_t channel);
-    void Varint(uint64_t value);
-    void Signed(int64_t value);
     void Checkpoint(uint32_t state);
     void Deflate(int flush);
 
     Expectations Expected;
-    Digest Running;
+    Fnv1a Running;
     std::string Pending;  // questions not yet deflated
     std::string Packed;
     std::string CheckpointBytes;
@@ -129,8 +88,8 @@ class QuestionLogWriter {
 // One question as the log holds it.
 struct LoggedQuestion {
     Question Kind = Question::Frame;
-    int32_t Channel = 0;      // for Playing and Volume
-    int64_t Answer = 0;       // Clock, Time, the volumes; 0 or 1 for the yes-or-no questions
+    int32_t Channel = 0;      // for the questions asked of a channel
+    int64_t Answer = 0;       // a Number answer; 0 or 1 for a Flag
     int32_t Checkpoint = -1;  // for Frame: the checkpoint byte, or -1 when none is due
 };
 
@@ -150,20 +109,27 @@ class QuestionLogReader {
     const std::string& Error() const { return Problem; }
     int64_t FrameCount() const { return Frames; }
     // Folds a command into the running digest, as the writer did.
-    Digest& Commands() { return Running; }
+    Fnv1a& Commands() { return Running; }
     // Folds the state at a checkpoint in and returns the byte the log should hold for it.
     uint8_t CheckpointOf(uint32_t state);
     uint32_t RunningDigest() const { return Running.Value; }
 
   private:
-    bool Fail(const char* what);
+    bool Fail(const std::string& what);
     bool Byte(uint8_t& byte);
+    bool Number(VarintRead read);
     bool Varint(uint64_t& value);
     bool Signed(int64_t& value);
     bool Refill();
+    bool CleanEnd();
+    bool ReadToken(LoggedQuestion& question, bool& expected);
+    bool ReadFrame(LoggedQuestion& question, bool expected);
+    bool ReadKeyChanges();
+    bool ReadNumber(LoggedQuestion& question, bool expected);
+    bool ReadFlag(LoggedQuestion& question, bool expected);
 
     Expectations Expected;
-    Digest Running;
+    Fnv1a Running;
     std::string_view CheckpointBytes;
     size_t NextCheckpoint = 0;
     z_stream Stream{};
@@ -175,34 +141,3 @@ class QuestionLogReader {
     std::string Problem;
     int64_t Frames = 0;
 };
-
-// The commands a game gives that a playback must repeat exactly, folded into a digest in the
-// order given: the sounds and the sleeps.
-namespace command_digest {
-inline void Play(Digest& digest, int32_t channel, int32_t sample) {
-    digest.Add('P', 1);
-    digest.Add(static_cast<uint32_t>(channel));
-    digest.Add(static_cast<uint32_t>(sample));
-}
-inline void Stop(Digest& digest, int32_t channel) {
-    digest.Add('S', 1);
-    digest.Add(static_cast<uint32_t>(channel));
-}
-inline void Pause(Digest& digest, int32_t channel, bool paused) {
-    digest.Add(paused ? 'H' : 'R', 1);
-    digest.Add(static_cast<uint32_t>(channel));
-}
-inline void Volume(Digest& digest, int32_t channel, int32_t volume) {
-    digest.Add('V', 1);
-    digest.Add(static_cast<uint32_t>(channel));
-    digest.Add(static_cast<uint32_t>(volume));
-}
-inline void MasterVolume(Digest& digest, int32_t volume) {
-    digest.Add('M', 1);
-    digest.Add(static_cast<uint32_t>(volume));
-}
-inline void Sleep(Digest& digest, int32_t milliseconds) {
-    digest.Add('Z', 1);
-    digest.Add(static_cast<uint32_t>(milliseconds));
-}
-}  // namespace command_digest

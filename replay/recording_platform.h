@@ -4,10 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "platform/forwarding_platform.h"
-#include "platform/question_log.h"
+#include "replay/question_log.h"
 
 class RecordingPlatform final : public ForwardingPlatform {
   public:
@@ -20,23 +21,49 @@ class RecordingPlatform final : public ForwardingPlatform {
     std::unique_ptr<QuestionLogWriter> StopLog();
     QuestionLogWriter* Log() { return Writer.get(); }
 
+    // The questions: every answer the game reads is logged (recording_platform.cpp).
     void EndFrame() override;
     bool WindowCloseRequested() override;
     bool FocusLost() override;
     void PollKeyboard(uint8_t state[256]) override;
-    void PlaySound(int32_t channel, SampleId sample) override;
-    void StopSound(int32_t channel) override;
     bool IsPlaying(int32_t channel) override;
-    void SetPaused(int32_t channel, bool paused) override;
-    void SetVolume(int32_t channel, int32_t volume) override;
     int32_t GetVolume(int32_t channel) override;
-    void SetMasterVolume(int32_t volume) override;
     int32_t GetMasterVolume() override;
     int64_t Clock() override;
     int64_t Time() override;
-    void Sleep(int32_t milliseconds) override;
+
+    // The commands: folded into the running digest, then carried out.
+    void PlaySound(int32_t channel, SampleId sample) override {
+        Fold(Command::Play, {channel, sample});
+        Inner.PlaySound(channel, sample);
+    }
+    void StopSound(int32_t channel) override {
+        Fold(Command::Stop, {channel});
+        Inner.StopSound(channel);
+    }
+    void SetPaused(int32_t channel, bool paused) override {
+        Fold(paused ? Command::Hold : Command::Resume, {channel});
+        Inner.SetPaused(channel, paused);
+    }
+    void SetVolume(int32_t channel, int32_t volume) override {
+        Fold(Command::Volume, {channel, volume});
+        Inner.SetVolume(channel, volume);
+    }
+    void SetMasterVolume(int32_t volume) override {
+        Fold(Command::MasterVolume, {volume});
+        Inner.SetMasterVolume(volume);
+    }
+    void Sleep(int32_t milliseconds) override {
+        Fold(Command::Sleep, {milliseconds});
+        Inner.Sleep(milliseconds);
+    }
 
   private:
+    // Logs the answer (while a log runs) and hands it on.
+    template <typename T>
+    T Logged(Question question, int32_t channel, T answer);
+    void Fold(Command command, std::initializer_list<int32_t> numbers);
+
     std::unique_ptr<QuestionLogWriter> Writer;
     std::function<uint32_t()> StateDigest;
 };

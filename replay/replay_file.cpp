@@ -1,17 +1,16 @@
-#include "frontend/replay_file.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <zlib.h>
+#include "replay/replay_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <iterator>
+#include <variant>
 
 #include "frontend/data_file.h"
 #include "game/pieces.h"
-#include "platform/question_log.h"
+#include "platform/byte_coding.h"
+#include "platform/file.h"
+#include "replay/question_log.h"
+#include "replay/questions.h"
 
 namespace {
 
@@ -25,19 +24,9 @@ constexpr uint64_t MostFrames = uint64_t{1} << 35;
 
 class ByteWriter {
   public:
-    void Varint(uint64_t value) {
-        while (value >= 0x80) {
-            Bytes.push_back(static_cast<char>(0x80 | (value & 0x7F)));
-            value >>= 7;
-        }
-        Bytes.push_back(static_cast<char>(value));
-    }
-    void Signed(int64_t value) {
-        Varint((static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63));
-    }
-    void Fixed32(uint32_t value) {
-        for (int i = 0; i < 4; ++i) Bytes.push_back(static_cast<char>(value >> (8 * i)));
-    }
+    void Varint(uint64_t value) { AppendVarint(Bytes, value); }
+    void Signed(int64_t value) { AppendVarint(Bytes, ZigZag(value)); }
+    void Fixed32(uint32_t value) { AppendFixed32(Bytes, value); }
     void Byte(uint8_t value) { Bytes.push_back(static_cast<char>(value)); }
     void Text(std::string_view text) {
         Varint(text.size());
@@ -56,21 +45,10 @@ class ByteReader {
         return false;
     }
     bool Varint(uint64_t& value) {
-        value = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            if (Position >= Bytes.size()) return Fail("is cut short");
-            const uint8_t byte = static_cast<uint8_t>(Bytes[Position++]);
-            if (shift == 63 && byte > 1) break;
-            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-            if ((byte & 0x80) == 0) return true;
-        }
-        return Fail("is damaged: a number is too long");
+        return Number(ReadVarint([this](uint8_t& byte) { return Byte(byte); }, value));
     }
     bool Signed(int64_t& value) {
-        uint64_t raw = 0;
-        if (!Varint(raw)) return false;
-        value = static_cast<int64_t>(raw >> 1) ^ -static_cast<int64_t>(raw & 1);
-        return true;
+        return Number(ReadSigned([this](uint8_t& byte) { return Byte(byte); }, value));
     }
     // A signed number within [low, high], named for the message.
     template <typename T>
@@ -118,21 +96,41 @@ class ByteReader {
     std::string Problem;
 
   private:
+    // Where the bytes ran out, Byte has said so.
+    bool Number(VarintRead read) {
+        return read == VarintRead::TooLong ? Fail("is damaged: a number is too long")
+                                           : read == VarintRead::Read;
+    }
+
     std::string_view Bytes;
     size_t Position = 0;
 };
 
+// The fields of the game record a start holds, in the file's order: what the play scene reads
+// before it sets it. A field added here is a new format.
+struct StartField {
+    std::variant<int32_t GameStateRecord::*, int64_t GameStateRecord::*> Field;
+    int64_t Low, High;
+    const char* Name;  // for messages
+};
+const StartField StartFields[] = {
+    {&GameStateRecord::CurrentPiece, 0, PieceCodeCount - 1, "the falling piece"},
+    {&GameStateRecord::NextPiece, 0, PieceCodeCount - 1, "the next piece"},
+    {&GameStateRecord::Level, 1, TopLevel, "the level"},
+    {&GameStateRecord::MenuCursor, INT32_MIN, INT32_MAX, "the menu's place"},
+    // The menus leave their Up and Down counters in these two.
+    {&GameStateRecord::RotateRepeat, INT32_MIN, INT32_MAX, "a repeat counter"},
+    {&GameStateRecord::SoftDropRepeat, INT32_MIN, INT32_MAX, "a repeat counter"},
+    {&GameStateRecord::NextTickTime, -LargestTime, LargestTime, "the next tick's time"},
+    {&GameStateRecord::NextSecondTime, -LargestTime, LargestTime, "the next second's time"},
+    {&GameStateRecord::GameStartTime, -LargestTime, LargestTime, "the game's start time"},
+};
+
 void WriteStart(ByteWriter& out, const ReplayStart& start) {
     out.Varint(start.RandomState);
-    out.Signed(start.CurrentPiece);
-    out.Signed(start.NextPiece);
-    out.Signed(start.Level);
-    out.Signed(start.MenuCursor);
-    out.Signed(start.RotateRepeat);
-    out.Signed(start.SoftDropRepeat);
-    out.Signed(start.NextTickTime);
-    out.Signed(start.NextSecondTime);
-    out.Signed(start.GameStartTime);
+    for (const StartField& row : StartFields) {
+        std::visit([&](auto field) { out.Signed(start.Game.*field); }, row.Field);
+    }
     out.Signed(start.Options.Volume);
     out.Byte(static_cast<uint8_t>((start.Options.Bombs ? 1 : 0) | (start.Options.Shadow ? 2 : 0) |
                                   (start.Options.Preview ? 4 : 0)));
@@ -153,40 +151,45 @@ void WriteStart(ByteWriter& out, const ReplayStart& start) {
     out.Fixed32(start.Digest);
 }
 
-bool ReadStart(ByteReader& in, ReplayStart& start) {
-    in.Unsigned32(start.RandomState, "the generator's state");
-    in.Ranged(start.CurrentPiece, 0, PieceCodeCount - 1, "the falling piece");
-    in.Ranged(start.NextPiece, 0, PieceCodeCount - 1, "the next piece");
-    in.Ranged(start.Level, 1, TopLevel, "the level");
-    in.Ranged(start.MenuCursor, INT32_MIN, INT32_MAX, "the menu's place");
-    in.Ranged(start.RotateRepeat, INT32_MIN, INT32_MAX, "a repeat counter");
-    in.Ranged(start.SoftDropRepeat, INT32_MIN, INT32_MAX, "a repeat counter");
-    in.Ranged(start.NextTickTime, -LargestTime, LargestTime, "the next tick's time");
-    in.Ranged(start.NextSecondTime, -LargestTime, LargestTime, "the next second's time");
-    in.Ranged(start.GameStartTime, -LargestTime, LargestTime, "the game's start time");
-    in.Ranged(start.Options.Volume, INT32_MIN, INT32_MAX, "the volume");
+bool ReadStartOptions(ByteReader& in, OptionsRecord& options) {
+    in.Ranged(options.Volume, INT32_MIN, INT32_MAX, "the volume");
     uint8_t switches = 0;
     if (in.Byte(switches) && switches > 7) return in.Fail("is damaged: the switches are unknown");
-    start.Options.Bombs = (switches & 1) != 0;
-    start.Options.Shadow = (switches & 2) != 0;
-    start.Options.Preview = (switches & 4) != 0;
+    options.Bombs = (switches & 1) != 0;
+    options.Shadow = (switches & 2) != 0;
+    options.Preview = (switches & 4) != 0;
+    return true;
+}
+
+bool ReadKeysHeld(ByteReader& in, uint8_t (&keys)[256]) {
+    uint64_t down = 0;
+    if (in.Varint(down) && down > 256) return in.Fail("is damaged: too many keys are down");
+    int previous = -1;
+    std::fill(std::begin(keys), std::end(keys), uint8_t{0});
+    for (uint64_t i = 0; i < down && in.Problem.empty(); ++i) {
+        uint8_t key = 0, value = 0;
+        if (!in.Byte(key) || !in.Byte(value)) break;
+        if (key <= previous || value == 0) return in.Fail("is damaged: the keys held are garbled");
+        previous = key;
+        keys[key] = value;
+    }
+    return true;
+}
+
+bool ReadStart(ByteReader& in, ReplayStart& start) {
+    in.Unsigned32(start.RandomState, "the generator's state");
+    for (const StartField& row : StartFields) {
+        std::visit([&](auto field) { in.Ranged(start.Game.*field, row.Low, row.High, row.Name); },
+                   row.Field);
+    }
+    if (!ReadStartOptions(in, start.Options)) return false;
     for (HighScoreEntry& entry : start.HighScores) {
         std::string_view name;
         if (in.Text(name, LongestName, "a high-score name")) entry.Name = std::string(name);
         in.Ranged(entry.Score, INT32_MIN, INT32_MAX, "a high score");
     }
     in.Unsigned32(start.FadeLevel, "the fade level");
-    uint64_t down = 0;
-    if (in.Varint(down) && down > 256) return in.Fail("is damaged: too many keys are down");
-    int previous = -1;
-    std::fill(std::begin(start.Keys), std::end(start.Keys), uint8_t{0});
-    for (uint64_t i = 0; i < down && in.Problem.empty(); ++i) {
-        uint8_t key = 0, value = 0;
-        if (!in.Byte(key) || !in.Byte(value)) break;
-        if (key <= previous || value == 0) return in.Fail("is damaged: the keys held are garbled");
-        previous = key;
-        start.Keys[key] = value;
-    }
+    if (!ReadKeysHeld(in, start.Keys)) return false;
     for (SampleId& sample : start.SoundBank) {
         in.Ranged(sample, INT32_MIN, INT32_MAX, "a sound's number");
     }
@@ -197,12 +200,8 @@ bool ReadStart(ByteReader& in, ReplayStart& start) {
 void WriteEnd(ByteWriter& out, const ReplayEnd& end) {
     out.Byte(static_cast<uint8_t>(end.How));
     out.Varint(static_cast<uint64_t>(end.Frames));
-    out.Signed(end.Score);
-    out.Signed(end.Rows);
-    out.Signed(end.Level);
-    out.Signed(end.Pieces);
-    out.Fixed32(end.Board);
-    out.Fixed32(end.Digest);
+    for (int32_t figure : {end.Score, end.Rows, end.Level, end.Pieces}) out.Signed(figure);
+    for (uint32_t digest : {end.Board, end.Digest}) out.Fixed32(digest);
 }
 
 bool ReadEnd(ByteReader& in, ReplayEnd& end) {
@@ -244,13 +243,6 @@ bool CheckQuestions(const Replay& replay, std::string& reason) {
     return true;
 }
 
-uint32_t Crc(std::string_view bytes) {
-    uLong crc = crc32(0L, Z_NULL, 0);
-    // crc32 takes at most 4 GiB a call; a replay is far smaller.
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-    return static_cast<uint32_t>(crc);
-}
-
 }  // namespace
 
 std::string WriteReplay(const Replay& replay) {
@@ -264,7 +256,7 @@ std::string WriteReplay(const Replay& replay) {
     file.Bytes.assign(Magic, sizeof Magic);
     file.Varint(ReplayFormat);
     file.Varint(body.Bytes.size());
-    file.Fixed32(Crc(body.Bytes));
+    file.Fixed32(Crc32(body.Bytes));
     file.Bytes += body.Bytes;
     return file.Bytes;
 }
@@ -307,7 +299,7 @@ bool ReadReplay(std::string_view bytes, Replay& replay, std::string& reason) {
         reason = "is damaged: it goes on past its end";
         return false;
     }
-    if (Crc(body) != crc) {
+    if (Crc32(body) != crc) {
         reason = "is damaged: its checksum does not match";
         return false;
     }
@@ -329,48 +321,16 @@ bool ReadReplay(std::string_view bytes, Replay& replay, std::string& reason) {
 }
 
 bool LoadReplay(const char* file, Replay& replay, std::string& reason) {
-    const int fd = ::open(file, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::string("cannot be read: ") + std::strerror(errno);
+    std::string bytes, error;
+    bool longer = false;
+    if (ReadWholeFile(file, bytes, error, LargestReplayFile, &longer) != FileRead::Read) {
+        reason = "cannot be read: " + error;
         return false;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        reason = "cannot be read: it is not a regular file";
+    if (longer) {
+        reason = "is too large to be a replay (over " + std::to_string(LargestReplayFile >> 20) +
+                 " MiB)";
         return false;
     }
-    std::string bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            reason = std::string("cannot be read: ") + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (got == 0) break;
-        bytes.append(buffer, static_cast<size_t>(got));
-        if (bytes.size() > LargestReplayFile) {
-            ::close(fd);
-            reason = "is too large to be a replay (over " +
-                     std::to_string(LargestReplayFile >> 20) + " MiB)";
-            return false;
-        }
-    }
-    ::close(fd);
     return ReadReplay(bytes, replay, reason);
-}
-
-uint32_t DigestOfBoard() {
-    uint32_t value = 2166136261u;
-    const auto add = [&](char c) { value = (value ^ static_cast<uint8_t>(c)) * 16777619u; };
-    for (int32_t row = 0; row < BoardRows; ++row) {
-        for (int32_t column = 0; column < BoardColumns; ++column) {
-            for (char c : std::to_string(GameState.Board[column][row])) add(c);
-        }
-        add('\n');
-    }
-    return value;
 }

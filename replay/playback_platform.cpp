@@ -1,4 +1,4 @@
-#include "platform/playback_platform.h"
+#include "replay/playback_platform.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -15,13 +15,9 @@ constexpr int64_t LongestWait = 3000;
 // Falling further behind than this does not make the playback rush to catch up.
 constexpr int64_t LargestLag = 250;
 
-bool HasChannel(Question question) {
-    return question == Question::Playing || question == Question::Volume;
-}
-
 std::string Describe(Question kind, int32_t channel) {
-    std::string text = QuestionName(kind);
-    if (HasChannel(kind)) text += " (channel " + std::to_string(channel) + ")";
+    std::string text = KindOf(kind).Name;
+    if (KindOf(kind).PerChannel) text += " (channel " + std::to_string(channel) + ")";
     return text;
 }
 
@@ -41,7 +37,7 @@ LoggedQuestion PlaybackPlatform::Ask(Question kind, int32_t channel) {
         Depart(Frames + 1,
                "the game asks " + Describe(kind, channel) + " after the recording has ended");
     }
-    if (logged.Kind != kind || (HasChannel(kind) && logged.Channel != channel)) {
+    if (logged.Kind != kind || (KindOf(kind).PerChannel && logged.Channel != channel)) {
         Depart(Frames + 1, "the game asks " + Describe(kind, channel) +
                                " where the recording has " + Describe(logged.Kind, logged.Channel));
     }
@@ -215,7 +211,7 @@ int64_t PlaybackPlatform::Time() {
 // --- Commands ------------------------------------------------------------------------------
 
 void PlaybackPlatform::PlaySound(int32_t channel, SampleId sample) {
-    command_digest::Play(Log.Commands(), channel, sample);
+    FoldCommand(Log.Commands(), Command::Play, {channel, sample});
     SampleId real = sample;
     if (!SampleMap.empty()) {
         real = -1;
@@ -231,27 +227,27 @@ void PlaybackPlatform::PlaySound(int32_t channel, SampleId sample) {
 }
 
 void PlaybackPlatform::StopSound(int32_t channel) {
-    command_digest::Stop(Log.Commands(), channel);
+    FoldCommand(Log.Commands(), Command::Stop, {channel});
     Inner.StopSound(channel);
 }
 
 void PlaybackPlatform::SetPaused(int32_t channel, bool paused) {
-    command_digest::Pause(Log.Commands(), channel, paused);
+    FoldCommand(Log.Commands(), paused ? Command::Hold : Command::Resume, {channel});
     if (channel >= 0 && channel < 32) GamePaused[channel] = paused;
     Inner.SetPaused(channel, paused);
 }
 
 void PlaybackPlatform::SetVolume(int32_t channel, int32_t volume) {
-    command_digest::Volume(Log.Commands(), channel, volume);
+    FoldCommand(Log.Commands(), Command::Volume, {channel, volume});
     Inner.SetVolume(channel, volume);
 }
 
 void PlaybackPlatform::SetMasterVolume(int32_t volume) {
-    command_digest::MasterVolume(Log.Commands(), volume);
+    FoldCommand(Log.Commands(), Command::MasterVolume, {volume});
     Inner.SetMasterVolume(volume);
 }
 
 void PlaybackPlatform::Sleep(int32_t milliseconds) {
-    command_digest::Sleep(Log.Commands(), milliseconds);
+    FoldCommand(Log.Commands(), Command::Sleep, {milliseconds});
     Inner.Sleep(milliseconds);
 }

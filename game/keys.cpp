@@ -1,0 +1,27 @@
+#include "game/keys.h"
+
+#include "game/state.h"
+#include "platform/platform.h"
+
+void CreateKeyboard() {
+    CurrentPlatform().CreateKeyboard();
+}
+
+void PollKeyboard() {
+    Platform& platform = CurrentPlatform();
+    platform.PollKeyboard(KeyState);
+    if (platform.WindowCloseRequested()) throw WindowClosed{};
+}
+
+bool FocusWasLost() {
+    return CurrentPlatform().FocusLost();
+}
+
+void WaitForKeysUp(std::initializer_list<uint8_t> keys) {
+    for (;;) {
+        bool down = false;
+        for (uint8_t key : keys) down = down || KeyState[key] != 0;
+        if (!down) return;
+        PollKeyboard();
+    }
+}

@@ -1,0 +1,18 @@
+// The keyboard as the game reads it: KeyState (game/state.h) refreshed once per poll.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "platform/keyboard.h"
+
+void CreateKeyboard();
+// Refreshes KeyState. Throws WindowClosed once the window was closed, so that every loop
+// waiting for a key ends at once.
+void PollKeyboard();
+// True once after the game's window lost the focus since the last call: the player has gone
+// to another window. Losses are noticed by the polls.
+bool FocusWasLost();
+// Polls until every one of the keys is up: how a press is made to act once, however long the
+// key is held.
+void WaitForKeysUp(std::initializer_list<uint8_t> keys);
