@@ -20,9 +20,7 @@ constexpr const char* Usage =
     "                                 2 when the file is not a whole replay)\n"
     "       zantorvix --help          show this\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(Usage, stdout);
         return 0;
@@ -48,5 +46,13 @@ int main(int argc, char** argv) {
     const int status = RunProgram();
     SetGameRecorder(nullptr);
     SetPlatform(nullptr);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = Run(argc, argv);
+    AnnounceProgramEnd(status);
     return status;
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Shared set-up of ./play, ./test, ./bench, ./soak and ./fuzz: installs the Debian packages that
+# Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the Debian packages that
 # the purpose needs and that are missing, configures its build folder (again only when an option
 # changed), and builds that purpose's targets.
-#   tools/setup.sh play|test|bench|soak|fuzz [CMAKE_OPTION...]
+#   tools/setup.sh play|test|package|bench|web|soak|fuzz [CMAKE_OPTION...]
 # BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,9 +25,15 @@ BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
 # GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
 # layouts for the one typed under French; the checkers of the desktop entry, the AppStream
 # file and the Debian package, which a test builds. ./test builds every target, the benchmark
-# included, so its list holds what each of them needs.
+# and the browser's page included, so its list holds what each of them needs.
 TEST_PACKAGES=(libgtest-dev libx11-dev x11-xkb-utils xkb-data
-    desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
+    desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    "${BROWSER_TEST_PACKAGES[@]}")
+# The browser build: Emscripten (which brings Node.js, also the page's local server), and
+# dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
+WEB_PACKAGES=(emscripten nodejs dpkg-dev)
+# The browser journey drives the page in Debian's Chromium.
+BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
 SOAK_PACKAGES=()
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 
@@ -55,6 +61,12 @@ case "$purpose" in
         targets=(zantorvix zantorvix_assets zantorvix_bench)
         options=(-DZANTORVIX_BENCH=ON)
         ;;
+    web)
+        # The game's pictures and sounds, made by the desktop's generator; ./web goes on from here.
+        packages=("${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}")
+        targets=(zantorvix_assets)
+        options=()
+        ;;
     soak)
         packages=("${PLAY_PACKAGES[@]}" "${SOAK_PACKAGES[@]}")
         targets=(zantorvix_soak)
@@ -69,7 +81,7 @@ case "$purpose" in
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
         ;;
     *)
-        echo "usage: tools/setup.sh play|test|package|bench|soak|fuzz [CMAKE_OPTION...]" >&2
+        echo "usage: tools/setup.sh play|test|package|bench|web|soak|fuzz [CMAKE_OPTION...]" >&2
         exit 2
         ;;
 esac

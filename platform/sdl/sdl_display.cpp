@@ -10,9 +10,22 @@
 #include "platform/sdl/sdl_platform_impl.h"
 #include "platform/sdl/sdl_renderer_choice.h"
 
+#if ZANTORVIX_BROWSER
+#include <emscripten.h>
+#endif
+
 namespace {
 
 constexpr const char* IconFile = "gfx//icon.png";
+
+#if ZANTORVIX_BROWSER
+// The page counts the frames presented, for its frame rate.
+// clang-format off
+EM_JS(void, CountPresentInPage, (), {
+    Module["presents"] = (Module["presents"] || 0) + 1;
+});
+// clang-format on
+#endif
 
 bool IsInvisibleVideoDriver(const char* driver) {
     return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
@@ -45,9 +58,10 @@ bool SdlPlatform::OpenDisplay(const char* title) {
     KeepsScreen = std::strcmp(info.name, "software") == 0;
     // Only a renderer that draws through OpenGL can wait for the refresh; SDL would otherwise
     // imitate the wait with whole-millisecond sleeps, which the frame clock does better.
-    VSyncOn = Options.VSync && NamesOpenGl(info.name) && SDL_GL_SetSwapInterval(1) == 0 &&
-              SDL_GL_GetSwapInterval() != 0;
-    if (!VSyncOn && NamesOpenGl(info.name)) SDL_GL_SetSwapInterval(0);
+    const bool openGl = NamesOpenGl(info.name) && PresentsWaitForRefresh();
+    VSyncOn =
+        Options.VSync && openGl && SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() != 0;
+    if (!VSyncOn && openGl) SDL_GL_SetSwapInterval(0);
     SDL_DisplayMode mode{};
     const bool sixtyHertz = SDL_GetWindowDisplayMode(Window, &mode) == 0 &&
                             mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
@@ -85,6 +99,10 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
     bool forOpenGl = rendererNamed ? NamesOpenGl(named) : facts.DirectRendering;
 
     Uint32 flags = SDL_WINDOW_RESIZABLE;
+#if ZANTORVIX_BROWSER
+    // The canvas takes the page's size and the screen's own pixels, so the picture is sharp.
+    flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
     if (FullScreen && facts.X11 && !facts.WindowManager) {
         // Nobody would confirm a full-screen request, and SDL would wait for it: the window
@@ -194,6 +212,9 @@ void SdlPlatform::EndFrame() {
         ScreenStale = false;
     }
     SDL_RenderPresent(Render);
+#if ZANTORVIX_BROWSER
+    CountPresentInPage();
+#endif
     Pending.clear();
     PumpEvents();
     if (Options.PaceFrames) WaitUntil(Pacing.NextFrameAt(NowNs()));

@@ -4,6 +4,11 @@
 #include "platform/sdl/sdl_picture.h"
 
 void FileReader::Prepare(const std::string& path, Kind kind) {
+#if ZANTORVIX_BROWSER
+    // One thread in the page: every file is read when it is loaded.
+    (void)path;
+    (void)kind;
+#else
     std::lock_guard<std::mutex> hold(Lock);
     if (Stopping || Jobs.count(path) != 0) return;
     Job job;
@@ -12,6 +17,7 @@ void FileReader::Prepare(const std::string& path, Kind kind) {
     Queue.push_back(path);
     if (!Worker.joinable()) Worker = std::thread([this] { Work(); });
     Changed.notify_all();
+#endif
 }
 
 bool FileReader::Take(const std::string& path, Kind kind, ReadFile& out) {

@@ -1,7 +1,5 @@
 // The SDL platform's window messages and keyboard.
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform_impl.h"
@@ -83,7 +81,7 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     if (!VideoOpen) return;
     // A loop that only polls (waiting for a held key to come up) would spin a whole core; a
     // millisecond between its polls is far below anything a player can notice.
-    if (PolledSinceWait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (PolledSinceWait) SleepFor(FrameClock::Millisecond);
     PolledSinceWait = true;
     PumpEvents();
     int count = 0;

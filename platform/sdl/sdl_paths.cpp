@@ -60,6 +60,16 @@ GameFolders ChooseGameFolders(const std::string& workingFolder, const std::strin
     return folders;
 }
 
+#if ZANTORVIX_BROWSER
+
+GameFolders ChooseGameFoldersHere() {
+    // The page packs the pictures and sounds at the root and keeps the player's files in a
+    // folder backed by the browser's own storage.
+    return GameFolders{"/", BrowserDataFolder};
+}
+
+#else
+
 GameFolders ChooseGameFoldersHere() {
     std::error_code error;
     const fs::path working = fs::current_path(error);
@@ -71,6 +81,8 @@ GameFolders ChooseGameFoldersHere() {
     return ChooseGameFolders(working.string(), program.string(), std::getenv("XDG_DATA_HOME"),
                              home);
 }
+
+#endif
 
 std::string EnterDataFolder(const std::string& data) {
     if (data.empty()) return "";

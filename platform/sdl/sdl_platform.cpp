@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <thread>
 
+#if ZANTORVIX_BROWSER
+#include <emscripten.h>
+#endif
+
 #include "platform/sdl/sdl_paths.h"
 #include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform_impl.h"
@@ -14,6 +18,20 @@
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options) {
     return std::make_unique<SdlPlatform>(options);
 }
+
+#if ZANTORVIX_BROWSER
+// clang-format off
+EM_JS(void, TellPageProgramEnded, (int status), {
+    if (Module["programEnded"]) Module["programEnded"](status);
+});
+// clang-format on
+
+void AnnounceProgramEnd(int status) {
+    TellPageProgramEnded(status);
+}
+#else
+void AnnounceProgramEnd(int) {}
+#endif
 
 SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
     : Options(options), Start(std::chrono::steady_clock::now()) {
@@ -71,6 +89,17 @@ void SdlPlatform::WaitUntil(int64_t ns) {
         if (Closed) return;
         const int64_t now = NowNs();
         if (now >= ns) return;
-        std::this_thread::sleep_for(std::chrono::nanoseconds(std::min(ns - now, Slice)));
+        SleepFor(std::min(ns - now, Slice));
     }
+}
+
+void SleepFor(int64_t ns) {
+#if ZANTORVIX_BROWSER
+    // The page runs on this one thread: the sleep hands it back to the browser, which shows
+    // the canvas, takes the keys and feeds the sound meanwhile.
+    emscripten_sleep(
+        static_cast<unsigned>((ns + FrameClock::Millisecond - 1) / FrameClock::Millisecond));
+#else
+    std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+#endif
 }

@@ -23,3 +23,7 @@ struct SdlPlatformOptions {
 };
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});
+
+// Tells the page around the game that the program has ended with this status, so that it can
+// offer a new start; the desktop's program simply exits.
+void AnnounceProgramEnd(int status);

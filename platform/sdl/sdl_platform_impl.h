@@ -23,6 +23,8 @@ bool ReadFullScreenChoice();
 // The size a new window takes on the display: 1024x768, or the largest size of that shape that
 // fits with the window's frame.
 void WindowSizeFor(int display, int& width, int& height);
+// Sleeps this thread for `ns` nanoseconds; in the browser, rounded up to whole milliseconds.
+void SleepFor(int64_t ns);
 
 class SdlPlatform final : public Platform {
   public:

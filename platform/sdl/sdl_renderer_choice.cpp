@@ -1,11 +1,16 @@
 #include "platform/sdl/sdl_renderer_choice.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+
+#if ZANTORVIX_BROWSER
+#include <emscripten.h>
+#else
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
 
 namespace {
 
@@ -14,6 +19,64 @@ std::string Lower(const char* text) {
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return lower;
 }
+
+bool NamesSoftwareRasterizer(const std::string& renderer) {
+    return renderer.empty() || renderer.find("llvmpipe") != std::string::npos ||
+           renderer.find("softpipe") != std::string::npos ||
+           renderer.find("swrast") != std::string::npos ||
+           renderer.find("swiftshader") != std::string::npos;
+}
+
+}  // namespace
+
+#if ZANTORVIX_BROWSER
+
+namespace {
+
+// The renderer behind the browser's WebGL, as far as the browser tells; "" without WebGL.
+// clang-format off
+EM_JS(char*, BrowserWebGlRenderer, (), {
+    let name = "";
+    try {
+        const gl = document.createElement("canvas").getContext("webgl");
+        if (gl) {
+            const info = gl.getExtension("WEBGL_debug_renderer_info");
+            name = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER));
+            const lose = gl.getExtension("WEBGL_lose_context");
+            if (lose) lose.loseContext();
+        }
+    } catch (e) {
+        name = "";
+    }
+    const size = lengthBytesUTF8(name) + 1;
+    const text = _malloc(size);
+    stringToUTF8(name, text, size);
+    return text;
+});
+// clang-format on
+
+}  // namespace
+
+WindowSystemFacts LookAtWindowSystem() {
+    // The page's canvas: no X server to ask, and WebGL stands in for direct rendering.
+    return WindowSystemFacts{};
+}
+
+bool OpenGlIsSoftware(SDL_Window*) {
+    char* name = BrowserWebGlRenderer();
+    const std::string renderer = Lower(name);
+    std::free(name);
+    return NamesSoftwareRasterizer(renderer);
+}
+
+bool PresentsWaitForRefresh() {
+    // The browser shows the canvas at its own refresh; there is no swap interval to set.
+    return false;
+}
+
+#else
+
+namespace {
 
 int IgnoreXError(Display*, XErrorEvent*) {
     return 0;
@@ -61,10 +124,14 @@ bool OpenGlIsSoftware(SDL_Window* window) {
     const unsigned char* name = getString != nullptr ? getString(GlRenderer) : nullptr;
     const std::string renderer = Lower(reinterpret_cast<const char*>(name));
     SDL_GL_DeleteContext(context);
-    return renderer.empty() || renderer.find("llvmpipe") != std::string::npos ||
-           renderer.find("softpipe") != std::string::npos ||
-           renderer.find("swrast") != std::string::npos;
+    return NamesSoftwareRasterizer(renderer);
 }
+
+bool PresentsWaitForRefresh() {
+    return true;
+}
+
+#endif
 
 bool NamesOpenGl(const char* rendererName) {
     return Lower(rendererName).rfind("opengl", 0) == 0;

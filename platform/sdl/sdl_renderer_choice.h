@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+// In the browser there is no window system to ask: the facts keep their defaults.
 struct WindowSystemFacts {
     bool X11 = false;
     // The X server offers direct rendering (DRI2 or DRI3). Without it OpenGL can only be a
@@ -17,8 +18,13 @@ struct WindowSystemFacts {
 WindowSystemFacts LookAtWindowSystem();
 
 // True when the OpenGL behind `window` (made with SDL_WINDOW_OPENGL) draws in software: its
-// renderer string names llvmpipe, softpipe or swrast. Also true when no context can be made.
+// renderer string names llvmpipe, softpipe or swrast (in the browser, WebGL's names
+// SwiftShader). Also true when no context can be made.
 bool OpenGlIsSoftware(SDL_Window* window);
+
+// True where an OpenGL renderer's presents can be made to wait for the display's refresh (the
+// desktop); the browser shows the canvas at its own refresh.
+bool PresentsWaitForRefresh();
 
 // True when SDL's renderer of this name draws through OpenGL.
 bool NamesOpenGl(const char* rendererName);

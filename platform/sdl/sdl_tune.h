@@ -1,5 +1,7 @@
 // Tunes played straight from their MP3 bytes, decoded a little at a time on the mixer's thread
 // as they play: no tune is held decoded in memory, and loading one costs only reading its file.
+// The decoder is libmpg123 on the desktop (SDL_mixer's choice there too) and SDL_mixer's own
+// dr_mp3 in the browser, where there is no libmpg123.
 #pragma once
 
 #include <SDL.h>
@@ -20,7 +22,7 @@ bool IsTuneFile(const std::string& path);
 // Reads an MP3 file and checks that it decodes; nullptr with the reason when it cannot be played.
 std::shared_ptr<const Tune> LoadTune(const std::string& path, std::string& error);
 
-struct mpg123_handle_struct;
+class TuneDecoder;
 
 // One playing of a tune from its start, delivered in the mixer's output format.
 class TunePlayer {
@@ -37,17 +39,12 @@ class TunePlayer {
     // True once everything up to the tune's end has been delivered.
     bool Finished() const { return Done.load(std::memory_order_acquire); }
 
-    // The decoder reads the tune's bytes through these.
-    long Read(void* buffer, size_t size);
-    long Seek(long offset, int whence);
-
   private:
-    explicit TunePlayer(std::shared_ptr<const Tune> tune) : Source(std::move(tune)) {}
+    explicit TunePlayer(std::shared_ptr<const Tune> tune);
     bool Decode();  // one more piece into the converter; false at the end
 
     std::shared_ptr<const Tune> Source;
-    size_t Position = 0;
-    mpg123_handle_struct* Decoder = nullptr;
+    std::unique_ptr<TuneDecoder> Decoder;
     SDL_AudioStream* Convert = nullptr;  // null when the tune is already in the mixer's format
     bool Ended = false;
     std::atomic<bool> Done{false};

@@ -47,7 +47,11 @@ bool ReadFullScreenChoice() {
     std::string bytes, error;
     // The first word is all there is to it; a longer file is damaged anyway.
     if (ReadWholeFile(ChoiceFile, bytes, error, 63) == FileRead::Missing) {
+#if ZANTORVIX_BROWSER
+        return false;  // a page cannot start full screen: the game fills the browser's window
+#else
         return true;  // never chosen: full screen, as it always was
+#endif
     }
     std::istringstream words(bytes);
     std::string word;
@@ -82,12 +86,21 @@ void SdlPlatform::NoticeKey(const SDL_KeyboardEvent& key) {
 
 void SdlPlatform::ToggleFullScreen() {
     if (Window == nullptr) return;
+#if ZANTORVIX_BROWSER
+    // The browser leaves full screen by itself too (Escape, its own menu).
+    FullScreen = (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) != 0;
+#endif
     FullScreen = !FullScreen;
     ApplyFullScreen();
     if (Options.RememberWindowChoice) SaveChoice(FullScreen);
 }
 
 void SdlPlatform::ApplyFullScreen() {
+#if ZANTORVIX_BROWSER
+    // The browser's full screen, asked for at the next key or click as browsers require; the
+    // canvas keeps following the page's size.
+    SDL_SetWindowFullscreen(Window, FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+#else
     const int display = std::max(SDL_GetWindowDisplayIndex(Window), 0);
     if (FullScreen) {
         if ((SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) == 0) {
@@ -108,4 +121,5 @@ void SdlPlatform::ApplyFullScreen() {
         SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
                               SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
+#endif
 }

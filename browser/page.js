@@ -1,0 +1,203 @@
+// The page around the game. It starts the program on the canvas; leaves the browser its own
+// shortcuts and gives the game every other key; says "press a key" while the browser holds the
+// sound back; lists the recorded games to download or watch, and plays a replay file from this
+// computer; and offers a new start when the program ends.
+"use strict";
+
+(function () {
+  var DataFolder = "/zantorvix"; // the player's files, kept in the browser's storage
+  var ChosenReplay = "/tmp/chosen.zrp";
+  var ChosenKey = "zantorvix-chosen-replay"; // carries a chosen file over the reload
+  var notice = document.getElementById("notice");
+  var panel = document.getElementById("replays");
+  var started = false;
+  var ended = false;
+
+  function say(text) {
+    notice.textContent = text;
+    notice.hidden = !text;
+  }
+
+  function startAfresh() {
+    location.href = location.pathname;
+  }
+
+  // What the program does: play; watch a replay (?replay=NAME, one of the recorded games); or
+  // check one without showing it, as --check does (?check=NAME). An empty NAME is the file
+  // chosen on this computer just before the page was loaded again.
+  var args = [];
+  var chosen = null;
+  var query = new URLSearchParams(location.search);
+  var verb = query.has("check") ? "check" : query.has("replay") ? "replay" : null;
+  var wanted = verb ? query.get(verb) : null;
+  if (wanted === "") {
+    chosen = sessionStorage.getItem(ChosenKey);
+    sessionStorage.removeItem(ChosenKey);
+    if (chosen) args = ["--" + verb, ChosenReplay];
+  } else if (wanted !== null && /^[A-Za-z0-9._-]+\.zrp$/.test(wanted)) {
+    args = ["--" + verb, DataFolder + "/replays/" + wanted];
+  }
+  var watching = args.length > 0;
+  if (verb && !watching) history.replaceState(null, "", location.pathname);
+
+  function bytesOf(base64) {
+    var text = atob(base64);
+    var bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    return bytes;
+  }
+
+  function base64Of(bytes) {
+    var text = "";
+    for (var i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return btoa(text);
+  }
+
+  window.Module = {
+    canvas: document.getElementById("canvas"),
+    arguments: args,
+    preRun: [function () {
+      if (chosen) Module.FS.writeFile(ChosenReplay, bytesOf(chosen));
+    }],
+    print: function (text) {
+      console.log(text);
+    },
+    printErr: function (text) {
+      console.warn(text);
+    },
+    setStatus: function (text) {
+      var progress = /\((\d+(?:\.\d+)?)\/(\d+(?:\.\d+)?)\)/.exec(text || "");
+      if (progress && Number(progress[2]) > 0) {
+        say("Downloading " + Math.floor(100 * Number(progress[1]) / Number(progress[2])) + "%");
+      } else if (!started) {
+        say(text ? "Loading" : "");
+      }
+    },
+    onRuntimeInitialized: function () {
+      started = true;
+      say("");
+    },
+    onAbort: function (what) {
+      ended = true;
+      say("Zantorvix stopped: " + what);
+    },
+    // Called by the program as it ends, with its exit status.
+    programEnded: function (status) {
+      ended = true;
+      if (verb === "check") {
+        say(status === 0 ? "The replay matches its recording" : "The replay does not match (see the console)");
+      } else {
+        say(watching ? "The replay is over: press a key to play"
+                     : "Zantorvix has ended: press a key to play again");
+      }
+      setTimeout(function () {
+        window.addEventListener("keydown", startAfresh, true);
+        window.addEventListener("mousedown", startAfresh, true);
+      }, 300);
+    },
+  };
+
+  // The browser keeps its shortcuts (reload, tabs, zoom, developer tools): those keys never
+  // reach the game. Every other key is the game's, and the game keeps the page from scrolling.
+  function browserShortcut(event) {
+    return event.ctrlKey || event.metaKey || event.key === "F5" || event.key === "F12";
+  }
+  ["keydown", "keyup"].forEach(function (type) {
+    window.addEventListener(type, function (event) {
+      if (browserShortcut(event)) event.stopImmediatePropagation();
+    }, true);
+  });
+
+  // Browsers start sound only after a key or a click on the page; until then the game plays on
+  // silently and the page says so.
+  setInterval(function () {
+    var sound = Module.SDL2 && Module.SDL2.audioContext;
+    var held = started && !ended && sound && sound.state === "suspended";
+    if (held) {
+      say("Press a key");
+    } else if (started && !ended && notice.textContent === "Press a key") {
+      say("");
+    }
+  }, 200);
+
+  // The recorded games in the player's folder: the last game first, then the best ones.
+  function listReplays() {
+    var list = document.getElementById("replay-list");
+    list.textContent = "";
+    var names = [];
+    try {
+      names = Module.FS.readdir(DataFolder + "/replays").filter(function (name) {
+        return /\.zrp$/.test(name);
+      });
+    } catch (e) {
+      names = [];
+    }
+    names.sort(function (a, b) {
+      return a === "last.zrp" ? -1 : b === "last.zrp" ? 1 : b.localeCompare(a);
+    });
+    if (names.length === 0) {
+      var none = document.createElement("li");
+      none.textContent = "None yet: every game is recorded when it ends.";
+      list.appendChild(none);
+    }
+    names.forEach(function (name) {
+      var item = document.createElement("li");
+      var label = document.createElement("span");
+      label.textContent = name === "last.zrp" ? "The last game" : name.replace(/\.zrp$/, "");
+      var download = document.createElement("a");
+      download.textContent = "download";
+      download.href = "#";
+      download.addEventListener("click", function (event) {
+        event.preventDefault();
+        var bytes = Module.FS.readFile(DataFolder + "/replays/" + name);
+        var url = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+        var link = document.createElement("a");
+        link.href = url;
+        link.download = name;
+        document.body.appendChild(link);
+        link.click();
+        link.remove();
+        setTimeout(function () { URL.revokeObjectURL(url); }, 10000);
+      });
+      var watch = document.createElement("a");
+      watch.textContent = "watch";
+      watch.href = location.pathname + "?replay=" + encodeURIComponent(name);
+      item.append(label, download, watch);
+      list.appendChild(item);
+    });
+  }
+
+  // The button shows while the mouse moves over the page and while the list is open, and keeps
+  // out of the game's picture otherwise.
+  var button = document.getElementById("replays-button");
+  var hideButton = null;
+  window.addEventListener("mousemove", function () {
+    button.classList.add("shown");
+    clearTimeout(hideButton);
+    hideButton = setTimeout(function () {
+      if (panel.hidden) button.classList.remove("shown");
+    }, 3000);
+  });
+
+  button.addEventListener("click", function () {
+    panel.hidden = !panel.hidden;
+    if (!panel.hidden) listReplays();
+    this.blur(); // a later Space is the game's, not the button's
+  });
+
+  document.getElementById("replay-file").addEventListener("change", function () {
+    var file = this.files && this.files[0];
+    if (!file) return;
+    file.arrayBuffer().then(function (buffer) {
+      try {
+        sessionStorage.setItem(ChosenKey, base64Of(new Uint8Array(buffer)));
+      } catch (e) {
+        say("That file is too large to be a replay");
+        return;
+      }
+      location.href = location.pathname + "?replay=";
+    });
+  });
+})();
