@@ -2,7 +2,7 @@
 # Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the Debian packages that
 # the purpose needs and that are missing, configures its build folder (again only when an option
 # changed), and builds that purpose's targets.
-#   tools/setup.sh play|test|package|bench|web|soak|fuzz [CMAKE_OPTION...]
+#   tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]
 # BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,7 +49,7 @@ case "$purpose" in
         packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
         targets=(all)  # the tests, and every tool, so that none stops compiling unseen
         # Every optional part insists on its packages: one missing from the list fails here.
-        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON)
+        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON)
         ;;
     package)
         packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
@@ -67,6 +67,12 @@ case "$purpose" in
         targets=(zantorvix_assets)
         options=()
         ;;
+    web-bench)
+        # ./web --bench: the desktop benchmark for its column, and Chromium for the page's.
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${BROWSER_TEST_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_bench)
+        options=(-DZANTORVIX_BENCH=ON)
+        ;;
     soak)
         packages=("${PLAY_PACKAGES[@]}" "${SOAK_PACKAGES[@]}")
         targets=(zantorvix_soak)
@@ -81,7 +87,7 @@ case "$purpose" in
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
         ;;
     *)
-        echo "usage: tools/setup.sh play|test|package|bench|web|soak|fuzz [CMAKE_OPTION...]" >&2
+        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]" >&2
         exit 2
         ;;
 esac

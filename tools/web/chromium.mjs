@@ -190,8 +190,8 @@ export class Page {
 
 export class Chromium {
   // Starts Chromium without a screen; `profile` keeps its storage between starts (a new
-  // scratch folder when not given).
-  static async launch({ profile = null, width = 1024, height = 768 } = {}) {
+  // scratch folder when not given); `extraArguments` go on its command line.
+  static async launch({ profile = null, width = 1024, height = 768, extraArguments = [] } = {}) {
     const scratch = profile ? null : mkdtempSync(join(tmpdir(), "zantorvix-chromium-"));
     const args = [
       "--headless", "--remote-debugging-pipe", `--user-data-dir=${profile || scratch}`,
@@ -205,6 +205,7 @@ export class Chromium {
       "--disable-backgrounding-occluded-windows",
     ];
     if (process.getuid && process.getuid() === 0) args.push("--no-sandbox");
+    args.push(...extraArguments);
     const child = spawn(ChromiumBinary, [...args, "about:blank"],
                         { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });
     const errors = [];

@@ -27,9 +27,10 @@ if [ ! -s "$apt_dir/sources.list.new" ]; then
     echo "web libraries: this machine's package sources list no Debian archive" >&2
     exit 1
 fi
-APT=(apt-get -q -o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/parts"
+settings=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/parts"
     -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
     -o APT::Sandbox::User=root -o Debug::NoLocking=true)
+APT=(apt-get -q "${settings[@]}")
 if ! cmp -s "$apt_dir/sources.list.new" "$apt_dir/sources.list" ||
     [ -z "$(find "$apt_dir/lists" -maxdepth 1 -name '*Sources*' -mtime -1 2>/dev/null)" ]; then
     mv "$apt_dir/sources.list.new" "$apt_dir/sources.list"
@@ -48,7 +49,7 @@ suites=$(awk '{ print $3 }' "$apt_dir/sources.list" | sort -u)
 # the newest update's sources).
 versions=()
 for package in "${packages[@]}"; do
-    version=$("${APT[@]}" showsrc --only-source "$package" 2>/dev/null |
+    version=$(apt-cache "${settings[@]}" showsrc --only-source "$package" 2>/dev/null |
         sed -n 's/^Version: //p' | sort -V | tail -1)
     if [ -z "$version" ]; then
         echo "web libraries: no Debian source of $package is to be had" >&2

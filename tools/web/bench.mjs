@@ -1,0 +1,187 @@
+// The page's speed and size figures, measured in Debian's Chromium without a screen on the page
+// served from localhost, printed beside the desktop game's (from the desktop benchmark's own
+// table, when it is given). Each figure is the median of several page loads.
+//   node tools/web/bench.mjs SITE GFX [RUNS] [DESKTOP_TABLE_FILE]
+import { readdirSync, readFileSync, statSync } from "node:fs";
+import { join } from "node:path";
+import { gzipSync } from "node:zlib";
+
+import { Chromium, sleep } from "./chromium.mjs";
+import { decodePng } from "./png.mjs";
+import { serveFolder } from "./serve.mjs";
+
+const [site, gfx, runsText, desktopFile] = process.argv.slice(2);
+if (!gfx) {
+  console.error("usage: node tools/web/bench.mjs SITE GFX [RUNS] [DESKTOP_TABLE_FILE]");
+  process.exit(2);
+}
+const runs = Math.max(1, Number(runsText || 3));
+// The game's own pauses between the loading screen's fades (0.5 s and 0.6 s), which the page
+// cannot shorten; its fades are counted in frames.
+const LoadingScreenPausesMs = 1100;
+
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  const middle = sorted.length >> 1;
+  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+};
+
+// What the page downloads, each file compressed as a static host serves it (gzip).
+function downloadSize() {
+  let raw = 0, compressed = 0;
+  for (const name of readdirSync(site)) {
+    const bytes = readFileSync(join(site, name));
+    raw += bytes.length;
+    compressed += gzipSync(bytes).length;
+  }
+  return { raw, compressed };
+}
+
+// The title menu, recognised by its menu: the pictures of START (lit), OPTIONS and EXIT over
+// the title picture, fully faded in.
+function titleRegion() {
+  const background = decodePng(readFileSync(join(gfx, "titlebkg.png")));
+  return { background, start: decodePng(readFileSync(join(gfx, "start2.png"))) };
+}
+
+function showsTitle(shot, expected) {
+  // The lit START at (434, 325): its opaque pixels match the picture.
+  const { start } = expected;
+  let sum = 0, count = 0;
+  for (let y = 0; y < start.height; ++y) {
+    for (let x = 0; x < start.width; ++x) {
+      const p = start.pixels[y * start.width + x];
+      if (p >>> 24 !== 255) continue;
+      const q = shot.pixels[(325 + y) * shot.width + 434 + x];
+      for (const shift of [16, 8, 0]) sum += Math.abs(((p >>> shift) & 0xff) - ((q >>> shift) & 0xff));
+      count += 3;
+    }
+  }
+  return count > 0 && sum / count < 6;
+}
+
+async function presentsAndTime(page) {
+  return page.evaluate("[Module.presents || 0, performance.now()]");
+}
+
+async function frameRate(page, seconds, keys = []) {
+  const [frames0, time0] = await presentsAndTime(page);
+  const until = Date.now() + seconds * 1000;
+  for (let i = 0; Date.now() < until; ++i) {
+    if (keys.length > 0) await page.press(keys[i % keys.length], 40);
+    await sleep(keys.length > 0 ? 210 : 250);
+  }
+  const [frames1, time1] = await presentsAndTime(page);
+  return ((frames1 - frames0) * 1000) / (time1 - time0);
+}
+
+async function measureOnce(url, expected, extraArguments) {
+  const browser = await Chromium.launch({ extraArguments });
+  try {
+    const page = await browser.newPage("about:blank");
+    const opened = Date.now();
+    await page.navigate(url);
+    let firstFrameMs = null;
+    let titleMs = null, titlePresents = 0;
+    for (;;) {
+      const [presents] = await presentsAndTime(page);
+      if (presents > 0 && firstFrameMs === null) firstFrameMs = Date.now() - opened;
+      if (presents > 0 && showsTitle(decodePng(await page.screenshot()), expected)) {
+        titleMs = Date.now() - opened;
+        titlePresents = presents;
+        break;
+      }
+      if (Date.now() - opened > 60000) throw new Error("the title menu never showed");
+      await sleep(20);
+    }
+    // The loading screen's fades and the menu's fade-in are frames, each due 1/60 s after the
+    // last; what is left is the loading behind them.
+    const fixedMs = (titlePresents * 1000) / 60 + LoadingScreenPausesMs;
+    const loadingMs = Math.max(0, titleMs - firstFrameMs - fixedMs);
+    const titleFps = await frameRate(page, 5);
+    await page.press("Enter");
+    await sleep(8000); // the menu fades out, the game fades in
+    const playFps = await frameRate(page, 10, ["ArrowLeft", "ArrowUp", "ArrowRight", "Space"]);
+    const memoryMb = (await page.evaluate("Module.HEAP8.length")) / (1024 * 1024);
+    return { firstFrameMs, titleMs, loadingMs, fixedMs, titleFps, playFps, memoryMb };
+  } finally {
+    await browser.close();
+  }
+}
+
+function desktopFigures() {
+  if (!desktopFile) return {};
+  const table = readFileSync(desktopFile, "utf8");
+  const number = (pattern) => {
+    const found = pattern.exec(table);
+    return found ? Number(found[1].replace(/,/g, "")) : null;
+  };
+  const deb = (() => {
+    try {
+      const folder = "build/package";
+      const name = readdirSync(folder).find((file) => file.endsWith(".deb"));
+      return name ? statSync(join(folder, name)).size : null;
+    } catch {
+      return null;
+    }
+  })();
+  return {
+    playFps: number(/frames per second during play, counted from presents\s+([\d.]+)/),
+    titleFps: number(/frames per second in the title menu, counted from presents: ([\d.]+)/),
+    loadingMs: number(/loading behind the loading screen\s+([\d,]+) ms/),
+    memoryMb: number(/peak resident memory through start-up and a game\s+([\d.]+) MB/),
+    deb,
+  };
+}
+
+const server = await serveFolder(site, 0);
+const url = `http://127.0.0.1:${server.address().port}/`;
+const expected = titleRegion();
+const results = { paced: [], unlimited: [] };
+try {
+  for (let run = 0; run < runs; ++run) {
+    results.paced.push(await measureOnce(url, expected, []));
+    // A display of any refresh rate: the browser's own frames unbound from a 60 Hz vsync.
+    results.unlimited.push(await measureOnce(url, expected,
+                                             ["--disable-gpu-vsync", "--disable-frame-rate-limit"]));
+  }
+} finally {
+  server.close();
+}
+
+const of = (list, key) => median(list.map((result) => result[key]));
+const size = downloadSize();
+const desktop = desktopFigures();
+const mb = (bytes) => `${(bytes / 1e6).toFixed(2)} MB`;
+const show = (value, format) => (value === null || value === undefined ? "-" : format(value));
+const row = (what, page, desk, target, met) =>
+  console.log(`  ${what.padEnd(50)} ${page.padStart(11)} ${desk.padStart(11)}   ${target.padEnd(14)} ${
+    target ? (met ? "met" : "MISSED") : ""}`);
+
+const firstFrame = of(results.paced, "firstFrameMs");
+const loading = of(results.paced, "loadingMs");
+const playFps = of(results.paced, "playFps");
+const unlimitedFps = of(results.unlimited, "playFps");
+console.log(`zantorvix in the browser: median of ${runs} page loads, in Chromium without a screen` +
+            " (WebGL on the CPU: SwiftShader)");
+console.log(`\n  ${"figure".padEnd(50)} ${"page".padStart(11)} ${"desktop".padStart(11)}   target`);
+row("download, compressed as a static host serves it", mb(size.compressed),
+    show(desktop.deb, (bytes) => `${mb(bytes)} .deb`), "under 12 MB", size.compressed < 12e6);
+console.log(`  ${"  the same, uncompressed".padEnd(50)} ${mb(size.raw).padStart(11)}`);
+row("opening the page to the game's first frame", `${firstFrame.toFixed(0)} ms`, "-", "", true);
+row("loading behind the loading screen", `${loading.toFixed(0)} ms`,
+    show(desktop.loadingMs, (ms) => `${ms} ms`), "", true);
+row("the page's own time to the title menu (the two)", `${(firstFrame + loading).toFixed(0)} ms`, "-",
+    "under 3 s", firstFrame + loading < 3000);
+console.log(`  ${"  the title menu fully shown, opening the page to it".padEnd(50)} ${
+  `${of(results.paced, "titleMs").toFixed(0)} ms`.padStart(11)}`);
+console.log(`  ${"  of which the game's own fades and pauses".padEnd(50)} ${
+  `${of(results.paced, "fixedMs").toFixed(0)} ms`.padStart(11)}`);
+row("frames per second during play, counted in the page", playFps.toFixed(2),
+    show(desktop.playFps, (fps) => fps.toFixed(2)), "60.0 +- 0.5", Math.abs(playFps - 60) <= 0.5);
+row("  the same, the browser's frames not held to 60 Hz", unlimitedFps.toFixed(2), "-", "60.0 +- 0.5",
+    Math.abs(unlimitedFps - 60) <= 0.5);
+row("frames per second in the title menu", of(results.paced, "titleFps").toFixed(2),
+    show(desktop.titleFps, (fps) => fps.toFixed(2)), "", true);
+row("the program's memory (WebAssembly) / resident", `${of(results.paced, "memoryMb").toFixed(1)} MB`,
+    show(desktop.memoryMb, (value) => `${value.toFixed(1)} MB`), "", true);
