@@ -104,9 +104,14 @@
   function browserShortcut(event) {
     return event.ctrlKey || event.metaKey || event.key === "F5" || event.key === "F12";
   }
+  var scrollingKeys = /^(Arrow(Up|Down|Left|Right)| |Spacebar|PageUp|PageDown|Home|End|Tab)$/;
   ["keydown", "keyup"].forEach(function (type) {
     window.addEventListener(type, function (event) {
-      if (browserShortcut(event)) event.stopImmediatePropagation();
+      if (browserShortcut(event)) {
+        event.stopImmediatePropagation();
+      } else if (scrollingKeys.test(event.key) && !(event.target instanceof HTMLInputElement)) {
+        event.preventDefault(); // also while the program is still loading
+      }
     }, true);
   });
 

@@ -22,6 +22,11 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 # The benchmark starts its own virtual displays, presses keys with xdotool and counts the
 # game's presents through the X Damage extension.
 BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
+# The browser build: Emscripten (which brings Node.js, also the page's local server), and
+# dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
+WEB_PACKAGES=(emscripten nodejs dpkg-dev)
+# The browser journey drives the page in Debian's Chromium.
+BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
 # GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
 # layouts for the one typed under French; the checkers of the desktop entry, the AppStream
 # file and the Debian package, which a test builds. ./test builds every target, the benchmark
@@ -29,11 +34,6 @@ BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
 TEST_PACKAGES=(libgtest-dev libx11-dev x11-xkb-utils xkb-data
     desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
     "${BROWSER_TEST_PACKAGES[@]}")
-# The browser build: Emscripten (which brings Node.js, also the page's local server), and
-# dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
-WEB_PACKAGES=(emscripten nodejs dpkg-dev)
-# The browser journey drives the page in Debian's Chromium.
-BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
 SOAK_PACKAGES=()
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 

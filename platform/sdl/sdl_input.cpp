@@ -80,8 +80,9 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     std::fill(state, state + 256, uint8_t{0});
     if (!VideoOpen) return;
     // A loop that only polls (waiting for a held key to come up) would spin a whole core; a
-    // millisecond between its polls is far below anything a player can notice.
-    if (PolledSinceWait) SleepFor(FrameClock::Millisecond);
+    // pause of a millisecond (a timer's grain in the browser) between its polls is far below
+    // anything a player can notice.
+    if (PolledSinceWait) SleepFor(PollPause);
     PolledSinceWait = true;
     PumpEvents();
     int count = 0;

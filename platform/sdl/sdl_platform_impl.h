@@ -23,8 +23,16 @@ bool ReadFullScreenChoice();
 // The size a new window takes on the display: 1024x768, or the largest size of that shape that
 // fits with the window's frame.
 void WindowSizeFor(int display, int& width, int& height);
-// Sleeps this thread for `ns` nanoseconds; in the browser, rounded up to whole milliseconds.
+// Sleeps this thread for `ns` nanoseconds; in the browser a sleep shorter than a timer's grain
+// (4 ms) only hands the page to the browser and back.
 void SleepFor(int64_t ns);
+// The pause between two polls of a loop that only polls: far below anything a player can
+// notice, and in the browser one timer's grain, so that such a loop does not spin.
+#if ZANTORVIX_BROWSER
+inline constexpr int64_t PollPause = 4 * FrameClock::Millisecond;
+#else
+inline constexpr int64_t PollPause = FrameClock::Millisecond;
+#endif
 
 class SdlPlatform final : public Platform {
   public:
