@@ -100,8 +100,9 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
 
     Uint32 flags = SDL_WINDOW_RESIZABLE;
 #if ZANTORVIX_BROWSER
-    // The canvas takes the page's size and the screen's own pixels, so the picture is sharp.
-    flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+    // The canvas takes the screen's own pixels, so the picture is sharp, where WebGL scales it
+    // up; the software renderer would have to fill them all.
+    if (!OpenGlIsSoftware(nullptr)) flags |= SDL_WINDOW_ALLOW_HIGHDPI;
 #endif
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
     if (FullScreen && facts.X11 && !facts.WindowManager) {
@@ -204,16 +205,25 @@ void SdlPlatform::EndFrame() {
     }
     // The software renderer draws into the window's own picture, which stays between presents;
     // OpenGL's back buffer must be filled every time.
-    if (changed || ScreenStale || !KeepsScreen || !Options.DrawLess) {
+    const bool redraw = changed || ScreenStale || !KeepsScreen || !Options.DrawLess;
+    if (redraw) {
         SDL_SetRenderTarget(Render, nullptr);
         SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
         SDL_RenderClear(Render);  // the bars around a frame that does not fill the screen
         SDL_RenderCopy(Render, Target, nullptr, nullptr);
         ScreenStale = false;
     }
-    SDL_RenderPresent(Render);
 #if ZANTORVIX_BROWSER
+    // A 2D canvas keeps its picture: a frame that shows the same is not copied to it again,
+    // though the page is still handed to the browser once a frame.
+    if (redraw) {
+        SDL_RenderPresent(Render);
+    } else {
+        SleepFor(0);
+    }
     CountPresentInPage();
+#else
+    SDL_RenderPresent(Render);
 #endif
     Pending.clear();
     PumpEvents();
