@@ -19,10 +19,13 @@ namespace {
 constexpr const char* IconFile = "gfx//icon.png";
 
 #if ZANTORVIX_BROWSER
-// The page counts the frames presented, for its frame rate.
+// The page counts the frames presented, for its frame rate, and keeps the times of the first
+// thousand, which show where the start-up spent its time.
 // clang-format off
 EM_JS(void, CountPresentInPage, (), {
     Module["presents"] = (Module["presents"] || 0) + 1;
+    const times = Module["presentTimes"] || (Module["presentTimes"] = []);
+    if (times.length < 1000) times.push(performance.now());
 });
 // clang-format on
 #endif

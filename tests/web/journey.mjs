@@ -74,10 +74,10 @@ function titleMenu(table) {
   return screen;
 }
 
-// Mean difference per channel over the screen below the page's notice line.
+// Mean difference per channel over the screen above the page's notice, at the bottom.
 function difference(a, b) {
   let sum = 0, count = 0;
-  for (let y = 60; y < 768; ++y) {
+  for (let y = 0; y < 710; ++y) {
     for (let x = 0; x < 1024; ++x) {
       const p = a.pixels[y * a.width + x], q = b.pixels[y * b.width + x];
       for (const shift of [16, 8, 0]) sum += Math.abs(((p >>> shift) & 0xff) - ((q >>> shift) & 0xff));
