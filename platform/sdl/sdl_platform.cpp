@@ -96,11 +96,10 @@ void SdlPlatform::WaitUntil(int64_t ns) {
 void SleepFor(int64_t ns) {
 #if ZANTORVIX_BROWSER
     // The page runs on this one thread: the sleep hands it back to the browser, which shows
-    // the canvas, takes the keys and feeds the sound meanwhile. Browsers hold a nested timer
-    // back at least 4 ms, so a shorter sleep comes back at once and the caller looks at the
-    // clock again.
-    constexpr int64_t TimerGrain = 4 * FrameClock::Millisecond;
-    emscripten_sleep(ns < TimerGrain ? 0 : static_cast<unsigned>(ns / FrameClock::Millisecond));
+    // the canvas, takes the keys and feeds the sound meanwhile. A sleep shorter than a timer's
+    // grain comes back at once, and the caller looks at the clock again.
+    emscripten_sleep(ns < BrowserTimerGrain ? 0
+                                            : static_cast<unsigned>(ns / FrameClock::Millisecond));
 #else
     std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
 #endif

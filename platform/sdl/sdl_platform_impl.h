@@ -26,10 +26,12 @@ void WindowSizeFor(int display, int& width, int& height);
 // Sleeps this thread for `ns` nanoseconds; in the browser a sleep shorter than a timer's grain
 // (4 ms) only hands the page to the browser and back.
 void SleepFor(int64_t ns);
+// Browsers hold a timer set inside a timer's callback back at least this long.
+inline constexpr int64_t BrowserTimerGrain = 4 * FrameClock::Millisecond;
 // The pause between two polls of a loop that only polls: far below anything a player can
 // notice, and in the browser one timer's grain, so that such a loop does not spin.
 #if ZANTORVIX_BROWSER
-inline constexpr int64_t PollPause = 4 * FrameClock::Millisecond;
+inline constexpr int64_t PollPause = BrowserTimerGrain;
 #else
 inline constexpr int64_t PollPause = FrameClock::Millisecond;
 #endif

@@ -63,10 +63,14 @@ WindowSystemFacts LookAtWindowSystem() {
 }
 
 bool OpenGlIsSoftware(SDL_Window*) {
-    char* name = BrowserWebGlRenderer();
-    const std::string renderer = Lower(name);
-    std::free(name);
-    return NamesSoftwareRasterizer(renderer);
+    // The browser's WebGL stays what it is for the whole run: asked once.
+    static const bool software = [] {
+        char* name = BrowserWebGlRenderer();
+        const std::string renderer = Lower(name);
+        std::free(name);
+        return NamesSoftwareRasterizer(renderer);
+    }();
+    return software;
 }
 
 bool PresentsWaitForRefresh() {
