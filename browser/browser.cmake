@@ -37,7 +37,7 @@ function(zantorvix_page target)
         # and the program resumes where it slept.
         -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
         -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
-        -sENVIRONMENT=web --profiling-funcs
+        -sENVIRONMENT=web
         # What SDL's own JavaScript calls on: the sound's start at the first key or click, and
         # the calls into the program that feed the sound (listed in a file, since CMake would
         # double their dollar signs).

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the Debian packages that
-# the purpose needs and that are missing, configures its build folder (again only when an option
-# changed), and builds that purpose's targets.
+# Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the
+# Debian packages that the purpose needs and that are missing, configures its build folder (again
+# only when an option changed), and builds that purpose's targets.
 #   tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]
 # BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
