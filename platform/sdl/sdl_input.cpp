@@ -45,6 +45,10 @@ void SdlPlatform::Notice(const SDL_Event& event) {
         case SDL_CONTROLLERDEVICEREMOVED:
             NoticeGamepad(event.cdevice);
             break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERAXISMOTION:
+            LatchGamepad(event);
+            break;
         default:
             break;
     }

@@ -125,6 +125,7 @@ class SdlPlatform final : public Platform {
     void ApplyFullScreen();
     void OpenGamepads();
     void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
+    void LatchGamepad(const SDL_Event& event);  // a button pressed or the stick pushed
     void ReadGamepads(uint8_t state[256]);
     void CloseGamepads();
     std::string AssetPath(const char* file) const;
