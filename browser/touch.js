@@ -48,7 +48,7 @@
     shown = true;
     document.body.classList.add("touch");
     controls.hidden = false;
-    form.hidden = !(keyMode === "name");
+    form.hidden = keyMode !== "name";
     relayout();
     if (Module.touchShown) Module.touchShown();
   }
@@ -244,8 +244,11 @@
   }
 
   // --- What the program reads -----------------------------------------------------------------
-  // Called by the program as its scenes change what the keys do: "menus", "play" or "name".
-  Module.keyModeChanged = function (mode) {
+  // Called by the program as its scenes change what the keys are for, numbered as it numbers
+  // them.
+  var KeyModes = ["menus", "play", "name"];
+  Module.keyModeChanged = function (number) {
+    var mode = KeyModes[number] || "menus";
     if (mode === keyMode) return;
     var was = keyMode;
     keyMode = mode;
