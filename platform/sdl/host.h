@@ -107,6 +107,13 @@ class TuneDecoder {
 std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& bytes, long& rate, int& channels,
                                              std::string& error);
 
+// --- Keys of the host's own ------------------------------------------------------------------
+
+// Adds to `state` the keys pressed through the host's own controls, at each poll: a page's
+// touch buttons (held, or pressed since the last poll) and the phone keyboard's letters for a
+// name. A desktop has none.
+void ReadHostKeys(uint8_t state[256]);
+
 // --- What the page needs from the game -----------------------------------------------------
 
 // What the keys are for now, as the scenes tell it: a page shows its buttons for play or for

@@ -115,4 +115,5 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     for (int code = 1; code < 256; ++code) state[code] |= Latched[code];
     std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
     ReadGamepads(state);
+    ReadHostKeys(state);
 }

@@ -53,6 +53,8 @@ const int64_t PollPause = FrameClock::Millisecond;
 
 const bool ReadsAhead = true;
 
+void ReadHostKeys(uint8_t*) {}
+
 void AnnounceKeyMode(KeyMode) {}
 
 void AnnounceProgramEnd(int) {}
