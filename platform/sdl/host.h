@@ -77,6 +77,11 @@ void ApplyFullScreen(SDL_Window* window, bool fullScreen, WindowedSize& windowed
 // the software renderer has not drawn it again.
 void PresentFrame(SDL_Renderer* renderer, bool redrawn);
 
+// True once when the window has lost the picture last shown without a window event saying so:
+// a page's canvas is sized again at every resize of the browser's window, even to the size it
+// had, which clears it.
+bool PictureLost();
+
 // Sleeps the program's one game thread for `ns` nanoseconds (in a page, handing it back to the
 // browser meanwhile).
 void SleepFor(int64_t ns);

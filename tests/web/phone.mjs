@@ -10,10 +10,11 @@ import assert from "node:assert/strict";
 import { mkdirSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 
-import { decodePng, launchBrowser, sleep, watchConsole } from "../../tools/web/browsers.mjs";
+import { decodePng, evaluate, launchBrowser, sleep, watchConsole } from "../../tools/web/browsers.mjs";
 import { serveFolder } from "../../tools/web/serve.mjs";
-import { checkConsole, countSoundRequests, Data, decodePictures, DefaultTable, notice, readFile,
-         scaledDifference, soundState, tableOf, titleMenu, waitFor } from "./support.mjs";
+import { checkConsole, countSoundRequests, Data, decodePictures, DefaultTable, keepLastScreen, notice,
+         keyMode, readFile, scaledDifference, soundState, tableOf, titleMenu, waitFor, waitForKeyMode }
+  from "./support.mjs";
 
 const [site, gfx] = process.argv.slice(2);
 if (!gfx) {
@@ -27,7 +28,9 @@ const Phone = { width: 412, height: 915, deviceScaleFactor: 2, isMobile: true, h
 const Portrait = { ...Phone, isLandscape: false };
 const Landscape = { ...Phone, width: Phone.height, height: Phone.width, isLandscape: true };
 const Desktop = { width: 1024, height: 768, deviceScaleFactor: 1, isMobile: false, hasTouch: false };
-const ButtonNames = ["Left", "Right", "Up", "Down", "Turn", "Hard drop", "Start", "Back"];
+// The buttons by their accessible names, and the page's own names for them.
+const Buttons = { Left: "left", Right: "right", Up: "up", Down: "down", Turn: "turn",
+                  "Hard drop": "drop", Start: "start", Back: "back" };
 
 async function keep(page, name) {
   const shot = await page.screenshot();
@@ -35,12 +38,17 @@ async function keep(page, name) {
   return shot;
 }
 
-const button = (page, name) => page.$(`::-p-aria([name="${name}"][role="button"])`);
+// Where the button named `name` is on the screen (null when it is not shown). Read without
+// puppeteer's element handles, which Chromium would count as the player's gestures.
+const boxOf = (page, name) =>
+  evaluate(page, (button) => {
+    const element = document.querySelector(`#touch-controls [data-button="${button}"]`);
+    const box = element && element.getBoundingClientRect();
+    return box && box.width > 0 ? { x: box.left, y: box.top, width: box.width, height: box.height } : null;
+  }, Buttons[name]);
 
 async function centreOf(page, name) {
-  const handle = await button(page, name);
-  assert.ok(handle, `no button named "${name}"`);
-  const box = await handle.boundingBox();
+  const box = await boxOf(page, name);
   assert.ok(box, `the button "${name}" is not shown`);
   return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
 }
@@ -62,7 +70,7 @@ async function press(page, name) {
 
 // Where the page shows the game's picture: the 4:3 picture letterboxed in the canvas.
 const pictureBox = (page) =>
-  page.evaluate(() => {
+  evaluate(page, () => {
     const canvas = document.getElementById("canvas").getBoundingClientRect();
     const width = Math.min(canvas.width, (canvas.height * 4) / 3);
     const height = (width * 3) / 4;
@@ -73,10 +81,10 @@ const pictureBox = (page) =>
 // Every button shown, at least 44 CSS pixels each way, inside the screen and off the picture.
 async function checkControls(page, orientation) {
   const picture = await pictureBox(page);
-  const screen = await page.evaluate(() => ({ width: innerWidth, height: innerHeight }));
+  const screen = await evaluate(page, () => ({ width: innerWidth, height: innerHeight }));
   assert.ok(picture.width >= screen.width * 0.45, `the picture is small in ${orientation}: ${JSON.stringify(picture)}`);
-  for (const name of ButtonNames) {
-    const box = await (await button(page, name)).boundingBox();
+  for (const name of Object.keys(Buttons)) {
+    const box = await boxOf(page, name);
     assert.ok(box && box.width >= 44 && box.height >= 44,
               `"${name}" is smaller than 44 by 44 in ${orientation}: ${JSON.stringify(box)}`);
     assert.ok(box.x >= 0 && box.y >= 0 && box.x + box.width <= screen.width &&
@@ -96,7 +104,7 @@ async function waitForTitle(page, table, name) {
   let last = Infinity, shot = null;
   try {
     await waitFor(`the title menu (${name})`, async () => {
-      const scale = await page.evaluate(() => devicePixelRatio);
+      const scale = await evaluate(page, () => devicePixelRatio);
       const box = await pictureBox(page);
       const place = { x: Math.round(box.x * scale), y: Math.round(box.y * scale),
                       width: Math.round(box.width * scale), height: Math.round(box.height * scale) };
@@ -111,7 +119,6 @@ async function waitForTitle(page, table, name) {
   if (shots) writeFileSync(join(shots, `phone-${name}.png`), shot);
 }
 
-const keyMode = (page) => page.evaluate(() => document.body.dataset.keyMode || "");
 
 async function hardDropLocks(page, what) {
   const before = await readFile(page, `${Data}/data.dat`);
@@ -119,22 +126,29 @@ async function hardDropLocks(page, what) {
   await waitFor(`a lock after ${what}`, async () => (await readFile(page, `${Data}/data.dat`)) !== before, 15);
 }
 
-// Holds Hard drop until the game is over: the stack reaches the top and nothing more locks.
+// Holds Hard drop until the game is over and the score screen asks for a name.
 async function holdHardDropUntilToppedOut(page) {
   const { x, y } = await centreOf(page, "Hard drop");
   const finger = await page.touchscreen.touchStart(x, y);
-  let board = "", steady = 0;
-  await waitFor("a top-out with Hard drop held", async () => {
-    const now = (await readFile(page, `${Data}/data.dat`)) || "";
-    steady = now === board ? steady + 1 : 0;
-    board = now;
-    return now.split("\n")[0].replace(/0/g, "") !== "" && steady >= 30;
-  }, 120);
+  await waitForKeyMode(page, "name", "a top-out with Hard drop held, and the name asked for", 180);
   await finger.end();
 }
 
 const shown = (page, selector) =>
-  page.$eval(selector, (element) => !element.hidden && element.getBoundingClientRect().width > 0);
+  evaluate(page, (selector) => {
+    const element = document.querySelector(selector);
+    return !element.hidden && element.getBoundingClientRect().width > 0;
+  }, selector);
+
+// Each button is a real button, found by its accessible name.
+async function checkNames(page) {
+  for (const [name, button] of Object.entries(Buttons)) {
+    const handle = await page.$(`::-p-aria([name="${name}"][role="button"])`);
+    assert.ok(handle, `no button named "${name}"`);
+    assert.equal(await handle.evaluate((element) => element.dataset.button), button,
+                 `the button named "${name}"`);
+  }
+}
 
 const server = await serveFolder(site, 0);
 const url = `http://127.0.0.1:${server.address().port}/`;
@@ -145,6 +159,14 @@ try {
   const page = (await browser.pages())[0] || (await browser.newPage());
   const lines = watchConsole(page);
   await countSoundRequests(page);
+  // The phone's pulses, counted.
+  await page.evaluateOnNewDocument(() => {
+    window.pulses = 0;
+    navigator.vibrate = () => {
+      window.pulses += 1;
+      return true;
+    };
+  });
   await page.setViewport(Portrait);
   step = "opening the page on a phone";
   await page.goto(url, { waitUntil: "load" });
@@ -153,25 +175,27 @@ try {
   await checkControls(page, "portrait");
   await waitForTitle(page, DefaultTable, "title-portrait");
   await keep(page, "portrait");
-  const held = await soundState(page);
-  if (held.state !== "running") assert.equal(await notice(page), "Tap or press a key");
+  assert.equal((await soundState(page)).state, "suspended", "the sound plays before any tap");
+  assert.equal(await notice(page), "Tap or press a key");
 
   step = "Start, tapped: the sound and a game";
   await tap(page, "Start");
   await waitFor("the sound, after the first tap", async () => (await soundState(page)).state === "running", 10);
   await waitFor("the notice going", async () => (await notice(page)) === "", 5);
-  await waitFor("a game", async () => (await keyMode(page)) === "play", 15);
-  await sleep(4000); // the game fades in
+  await waitForKeyMode(page, "play", "a game, after the menu's fade"); // as the game tells the page
+  await checkNames(page); // after the first tap: puppeteer's element handles count as gestures
 
   step = "hard drops by touch";
   for (let drop = 1; drop <= 3; ++drop) await hardDropLocks(page, `hard drop ${drop}`);
+  assert.equal(await evaluate(page, () => window.pulses), 3, "a hard drop by touch is not marked by a pulse");
 
   step = "Left held while Turn is tapped";
   const left = await centreOf(page, "Left");
   const turn = await centreOf(page, "Turn");
   const leftFinger = await page.touchscreen.touchStart(left.x, left.y);
   const turnFinger = await page.touchscreen.touchStart(turn.x, turn.y);
-  const both = await page.$$eval("#touch-controls .pressed", (pressed) => pressed.map((b) => b.dataset.button));
+  const both = await evaluate(page, () =>
+    Array.from(document.querySelectorAll("#touch-controls .pressed"), (button) => button.dataset.button));
   await turnFinger.end();
   await sleep(300);
   await leftFinger.end();
@@ -195,12 +219,12 @@ try {
   step = "a top-out, and a name typed on the phone's keyboard";
   assert.equal(await shown(page, "#name-form"), false, "the name field shows during play");
   await holdHardDropUntilToppedOut(page);
-  await waitFor("the name field", () => shown(page, "#name-form"), 15);
+  await waitFor("the name field", () => shown(page, "#name-form"), 5);
   const field = await page.$('::-p-aria([name="Name"][role="textbox"])');
   assert.ok(field, "no text field named Name");
   const box = await field.boundingBox();
   await page.touchscreen.tap(box.x + box.width / 2, box.y + box.height / 2);
-  await waitFor("the field's focus", () => page.evaluate(() => document.activeElement.id === "name-field"), 5);
+  await waitFor("the field's focus", () => evaluate(page, () => document.activeElement.id === "name-field"), 5);
   // A phone's keyboard sends text, sometimes several letters at once, and no key events.
   await page.keyboard.sendCharacter("Ph");
   await page.keyboard.sendCharacter("o");
@@ -216,6 +240,12 @@ try {
   assert.equal(table[0][0], "PHONE");
   await waitFor("the name field going", async () => !(await shown(page, "#name-form")), 10);
   await waitForTitle(page, table, "title-with-the-name");
+
+  step = "a resize that leaves the picture as large as it was";
+  // The canvas is sized again, which clears it; the menu, standing still, must show again.
+  await evaluate(page, () => window.dispatchEvent(new Event("resize")));
+  await sleep(500);
+  await waitForTitle(page, table, "title-after-a-resize");
   checkConsole(lines, "the phone's page");
 
   step = "the same page on a desktop without touch";
@@ -224,12 +254,13 @@ try {
   await sleep(2000);
   assert.equal(await shown(page, "#touch-controls"), false, "a desktop without touch shows the touch controls");
   assert.equal(await shown(page, "#name-form"), false, "a desktop without touch shows the name field");
-  assert.equal(await page.evaluate(() => document.body.classList.contains("touch")), false);
+  assert.equal(await evaluate(page, () => document.body.classList.contains("touch")), false);
 
   console.log("phone journey: passed");
 } catch (error) {
   console.error(`phone journey: failed at "${step}": ${error.message}`);
   process.exitCode = 1;
+  await keepLastScreen(browser, "phone-failed.png");
 } finally {
   if (browser) await browser.close();
   server.close();

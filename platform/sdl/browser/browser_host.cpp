@@ -52,6 +52,19 @@ EM_JS(int, ReadPageTouch, (), {
     return Module["readTouch"] ? Module["readTouch"]() : 0;
 });
 
+// True once after the browser's window was resized: SDL then sizes the canvas again, which
+// clears it even when its size stays the same (a resize that only moves the page's controls).
+// The listener is added after SDL's own, so it runs after it.
+EM_JS(int, TakeCanvasResized, (), {
+    if (!Module["watchesResizes"]) {
+        Module["watchesResizes"] = true;
+        window.addEventListener("resize", function () { Module["canvasResized"] = true; });
+    }
+    const resized = Module["canvasResized"] === true;
+    Module["canvasResized"] = false;
+    return resized ? 1 : 0;
+});
+
 EM_JS(void, TellPageKeyMode, (int mode), {
     if (Module["keyModeChanged"]) Module["keyModeChanged"](mode);
 });
@@ -151,6 +164,10 @@ void PresentFrame(SDL_Renderer* renderer, bool redrawn) {
         SleepFor(0);
     }
     CountPresentInPage();
+}
+
+bool PictureLost() {
+    return TakeCanvasResized() != 0;
 }
 
 void SleepFor(int64_t ns) {
