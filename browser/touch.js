@@ -155,7 +155,7 @@
   });
   // Safari's own pinch zoom.
   document.addEventListener("gesturestart", function (event) {
-    event.preventDefault();
+    if (shown) event.preventDefault();
   });
 
   // A rotation (and on some phones a resize) reports the new size a moment late: the canvas
