@@ -12,11 +12,12 @@ import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "nod
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 
-import { BrowserKinds, decodePng, keyName, launchBrowser, sleep, watchConsole }
+import { BrowserKinds, decodePng, evaluate, keyName, launchBrowser, sleep, watchConsole }
   from "../../tools/web/browsers.mjs";
 import { serveFolder } from "../../tools/web/serve.mjs";
 import { bytesOf, checkConsole, countSoundRequests, Data, decodePictures, DefaultTable, difference,
-         notice, noticeBox, onlyBackground, readFile, soundState, tableOf, titleMenu, waitFor } from "./support.mjs";
+         keepLastScreen, notice, noticeBox, onlyBackground, readFile, soundState, tableOf, titleMenu,
+         waitFor, waitForKeyMode } from "./support.mjs";
 
 const [kind, site, gfx, desktopGame, desktopReplay] = process.argv.slice(2);
 if (!desktopReplay || !BrowserKinds.includes(kind)) {
@@ -64,16 +65,10 @@ async function openPage(browser, url) {
   return { page, lines };
 }
 
-// Holds Space until the game is over: the stack reaches the top and nothing more locks.
+// Holds Space until the game is over and the score screen asks for a name.
 async function holdSpaceUntilToppedOut(page) {
   await page.keyboard.down(" ");
-  let board = "", steady = 0;
-  await waitFor("a top-out with Space held", async () => {
-    const now = (await readFile(page, `${Data}/data.dat`)) || "";
-    steady = now === board ? steady + 1 : 0;
-    board = now;
-    return now.split("\n")[0].replace(/0/g, "") !== "" && steady >= 30;
-  }, 120);
+  await waitForKeyMode(page, "name", "a top-out with Space held, and the name asked for", 180);
   await page.keyboard.up(" ");
 }
 
@@ -97,7 +92,7 @@ try {
     assert.ok(onlyBackground(titleMenu(DefaultTable), await noticeBox(page)),
               "the notice covers some of the title menu or the table");
   }
-  assert.equal(await page.$eval("#touch-controls", (controls) => controls.hidden), true,
+  assert.equal(await evaluate(page, () => document.getElementById("touch-controls").hidden), true,
                "a page without touch shows touch controls");
 
   step = "Return starts a game, with its sound";
@@ -109,7 +104,7 @@ try {
     return sound.state === "running" || (kind === "firefox" && sound.requests > before.requests);
   }, 10);
   await waitFor("the notice going", async () => (await notice(page)) === "", 5);
-  await sleep(6000); // the menu fades out and the game fades in
+  await waitForKeyMode(page, "play", "the game, after the menu's fade"); // as the game tells the page
 
   step = "Space drops pieces until one locks";
   for (let drop = 0; drop < 3; ++drop) {
@@ -133,7 +128,7 @@ try {
   await press(page, Enter);
   await sleep(3000); // the options screen fades in
   await page.keyboard.down("ArrowLeft");
-  await sleep(1500);
+  await sleep(3000);
   await page.keyboard.up("ArrowLeft");
   await press(page, "Escape");
   const options = await waitFor("options.dat", () => readFile(page, `${Data}/options.dat`), 15);
@@ -147,9 +142,8 @@ try {
 
   step = "a top-out and a name in the table";
   await press(page, Enter);
-  await sleep(6000);
+  await waitForKeyMode(page, "play", "the second game");
   await holdSpaceUntilToppedOut(page);
-  await sleep(3000); // the score screen and its name entry
   await press(page, "Backspace"); // Space held as the game ended typed a blank
   for (const letter of "WEB") await press(page, `Key${letter}`);
   await press(page, Enter);
@@ -180,7 +174,7 @@ try {
   checkConsole(lines, "the page after a restart");
 
   step = "a desktop recording checked in the page";
-  await page.evaluate((replay) => sessionStorage.setItem("zantorvix-chosen-replay", replay),
+  await evaluate(page, (replay) => sessionStorage.setItem("zantorvix-chosen-replay", replay),
                       readFileSync(desktopReplay).toString("base64"));
   lines.length = 0;
   await page.goto(`${url}?check=`, { waitUntil: "load" });
@@ -193,6 +187,7 @@ try {
 } catch (error) {
   console.error(`browser journey in ${kind}: failed at "${step}": ${error.message}`);
   process.exitCode = 1;
+  await keepLastScreen(browser, shotName("failed"));
 } finally {
   if (browser) await browser.close();
   server.close();

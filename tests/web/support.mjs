@@ -1,9 +1,9 @@
 // What the browser journeys share: the game's screens composed from its picture files as the
 // game draws them, the files the game keeps in the page, the page's sound, and waiting.
-import { readFileSync } from "node:fs";
+import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 
-import { decodePng, sleep } from "../../tools/web/browsers.mjs";
+import { decodePng, evaluate, sleep } from "../../tools/web/browsers.mjs";
 
 export const Data = "/zantorvix";
 
@@ -149,7 +149,7 @@ export const DefaultTable = Array(5).fill(["DEFAULT", 0]);
 
 // --- The page ---------------------------------------------------------------------------------
 export async function readFile(page, path) {
-  return page.evaluate((path) => {
+  return evaluate(page, (path) => {
     try {
       return new TextDecoder("latin1").decode(Module.FS.readFile(path));
     } catch (e) {
@@ -158,23 +158,29 @@ export async function readFile(page, path) {
   }, path);
 }
 
-export const bytesOf = (page, path) => page.evaluate((path) => Array.from(Module.FS.readFile(path)), path);
+export const bytesOf = (page, path) => evaluate(page, (path) => Array.from(Module.FS.readFile(path)), path);
 
 // The page's notice ("" when hidden), and where it stands.
 export const notice = (page) =>
-  page.evaluate(() => {
+  evaluate(page, () => {
     const notice = document.getElementById("notice");
     return notice.hidden ? "" : notice.textContent;
   });
 
 export const noticeBox = (page) =>
-  page.evaluate(() => {
+  evaluate(page, () => {
     const notice = document.getElementById("notice");
     if (notice.hidden) return null;
     const box = notice.getBoundingClientRect();
     return { x: Math.floor(box.left), y: Math.floor(box.top), width: Math.ceil(box.width) + 1,
              height: Math.ceil(box.height) + 1 };
   });
+
+// What the keys are for now, as the game last told the page: "menus", "play" or "name".
+export const keyMode = (page) => evaluate(page, () => document.body.dataset.keyMode || "menus");
+
+export const waitForKeyMode = (page, mode, what, seconds = 60) =>
+  waitFor(what, async () => (await keyMode(page)) === mode, seconds);
 
 // Every request for sound the page makes, counted from the page's first script on.
 export async function countSoundRequests(page) {
@@ -189,7 +195,7 @@ export async function countSoundRequests(page) {
 }
 
 export const soundState = (page) =>
-  page.evaluate(() => ({
+  evaluate(page, () => ({
     state: Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : null,
     requests: window.soundRequests,
   }));
@@ -200,5 +206,17 @@ export function checkConsole(lines, where) {
   if (bad.length > 0) {
     throw new Error(`the console of ${where} shows errors:\n` +
                     lines.map((line) => `  ${line.level}: ${line.text}`).join("\n"));
+  }
+}
+
+// Keeps what the browser's page shows as `name` in ZANTORVIX_SHOTS, when a journey fails.
+export async function keepLastScreen(browser, name) {
+  const shots = process.env.ZANTORVIX_SHOTS;
+  if (!shots || !browser) return;
+  try {
+    const [page] = await browser.pages();
+    writeFileSync(join(shots, name), await page.screenshot());
+  } catch {
+    // the browser has gone: nothing to keep
   }
 }

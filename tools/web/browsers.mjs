@@ -35,6 +35,8 @@ const ChromiumArguments = [
   "--disable-backgrounding-occluded-windows",
 ];
 
+const kinds = new WeakMap(); // each browser started here: chromium or firefox
+
 // Starts `kind` (chromium or firefox) without a screen, its page `width` by `height` CSS pixels.
 // `profile` keeps the browser's storage between starts (a scratch folder when not given);
 // `extraArguments` go on Chromium's command line.
@@ -52,13 +54,35 @@ export async function launchBrowser(kind, { profile = undefined, width = 1024, h
   if (kind === "chromium") {
     const args = [...ChromiumArguments, ...extraArguments];
     if (process.getuid && process.getuid() === 0) args.push("--no-sandbox");
-    return puppeteer.launch({ ...common, browser: "chrome", pipe: true, args });
+    const browser = await puppeteer.launch({ ...common, browser: "chrome", pipe: true, args });
+    kinds.set(browser, kind);
+    return browser;
   }
   if (kind === "firefox") {
     if (extraArguments.length > 0) throw new Error("Firefox takes no extra arguments here");
-    return puppeteer.launch({ ...common, browser: "firefox" });
+    const browser = await puppeteer.launch({ ...common, browser: "firefox" });
+    kinds.set(browser, kind);
+    return browser;
   }
   throw new Error(`no such browser: ${kind} (${BrowserKinds.join(" or ")})`);
+}
+
+// The value of `fn(...args)` in the page (awaited when it is a promise); `fn` stands alone and
+// `args` are plain data. Puppeteer's own page.evaluate counts in Chromium as a gesture of the
+// player, which would let the sound start before any key or tap; this one does not.
+const sessions = new WeakMap();
+export async function evaluate(page, fn, ...args) {
+  if (kinds.get(page.browser()) !== "chromium") return page.evaluate(fn, ...args);
+  if (!sessions.has(page)) sessions.set(page, await page.createCDPSession());
+  const { result, exceptionDetails } = await sessions.get(page).send("Runtime.evaluate", {
+    expression: `(${fn.toString()})(...${JSON.stringify(args)})`,
+    returnByValue: true,
+    awaitPromise: true,
+  });
+  if (exceptionDetails) {
+    throw new Error(`in the page: ${exceptionDetails.exception?.description || exceptionDetails.text}`);
+  }
+  return result.value;
 }
 
 // The browser's own name for a key. Firefox takes puppeteer's "Enter" as the keypad's Enter
@@ -100,7 +124,7 @@ function pngWorker() {
 // when given. The work is done on a thread of its own, so that the game in the page keeps its
 // frames.
 export async function decodePng(page, png, region = null) {
-  const [width, height, rgba] = await page.evaluate((source, base64, region) => {
+  const [width, height, rgba] = await evaluate(page, (source, base64, region) => {
     if (!window.zantorvixPngWorker) {
       const script = new Blob([`(${source})()`], { type: "text/javascript" });
       window.zantorvixPngWorker = new Worker(URL.createObjectURL(script));
