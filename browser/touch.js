@@ -50,7 +50,6 @@
     controls.hidden = false;
     form.hidden = keyMode !== "name";
     relayout();
-    if (Module.touchShown) Module.touchShown();
   }
 
   Module.touchScreen = function () {
@@ -161,6 +160,7 @@
   // A rotation (and on some phones a resize) reports the new size a moment late: the canvas
   // is measured again once the screen has settled.
   function settle() {
+    if (!shown) return;
     setTimeout(relayout, 120);
     setTimeout(relayout, 600);
   }

@@ -91,7 +91,7 @@ async function measureOnce(url, extraArguments) {
         break;
       }
       if (Date.now() - opened > 60000) throw new Error("the title menu never showed");
-      await sleep(20);
+      await sleep(100); // each look takes the page's own time too, which the loading would show
     }
     // The page's clock starts as the page is opened. Between the frames of the loading screen's
     // fades stand the long gaps: the loading itself and the game's two pauses.
