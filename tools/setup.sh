@@ -2,7 +2,8 @@
 # Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the
 # Debian packages that the purpose needs and that are missing, configures its build folder (again
 # only when an option changed), and builds that purpose's targets.
-#   tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]
+#   tools/setup.sh play|test|package|bench|web|web-bench|windows|windows-bench|soak|fuzz
+#                  [CMAKE_OPTION...]
 # BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +26,11 @@ BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
 # The browser build: Emscripten (which brings Node.js, also the page's local server), and
 # dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
 WEB_PACKAGES=(emscripten nodejs dpkg-dev)
+# The Windows build (./package windows): the MinGW-w64 cross compilers (the posix flavour, which
+# has std::thread), NSIS for the installer, dpkg-dev to unpack Debian's sources of the libraries
+# for it, and Wine (64-bit) to run the game and its installer in the Windows journey and the
+# benchmark.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix nsis dpkg-dev wine wine64)
 # The browser journey drives the page in Debian's Chromium.
 BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
 # GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
@@ -33,7 +39,7 @@ BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
 # and the browser's page included, so its list holds what each of them needs.
 TEST_PACKAGES=(libgtest-dev libx11-dev x11-xkb-utils xkb-data
     desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-    "${BROWSER_TEST_PACKAGES[@]}")
+    "${BROWSER_TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
 SOAK_PACKAGES=()
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 
@@ -73,6 +79,19 @@ case "$purpose" in
         targets=(zantorvix zantorvix_assets zantorvix_bench)
         options=(-DZANTORVIX_BENCH=ON)
         ;;
+    windows)
+        # The pictures, sounds and icons, made by the desktop's generator; ./package windows
+        # goes on from here.
+        packages=("${PLAY_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+        targets=(zantorvix_assets)
+        options=()
+        ;;
+    windows-bench)
+        # ./bench windows: the desktop benchmark for its column, and the game under Wine.
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_bench)
+        options=(-DZANTORVIX_BENCH=ON)
+        ;;
     soak)
         packages=("${PLAY_PACKAGES[@]}" "${SOAK_PACKAGES[@]}")
         targets=(zantorvix_soak)
@@ -87,7 +106,7 @@ case "$purpose" in
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
         ;;
     *)
-        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]" >&2
+        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|windows|windows-bench|soak|fuzz [CMAKE_OPTION...]" >&2
         exit 2
         ;;
 esac
