@@ -55,7 +55,8 @@ case "$purpose" in
         packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
         targets=(all)  # the tests, and every tool, so that none stops compiling unseen
         # Every optional part insists on its packages: one missing from the list fails here.
-        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON)
+        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON
+            -DZANTORVIX_WINDOWS_TESTS=ON)
         ;;
     package)
         packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
