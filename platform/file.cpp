@@ -14,6 +14,8 @@
 #include <emscripten.h>
 #endif
 
+extern const std::string_view TextLineEnd = "\n";
+
 namespace {
 
 // Closes a descriptor on every way out of a function.

@@ -28,3 +28,7 @@ FileRead ReadWholeFile(const char* path, std::string& bytes, std::string& error,
 // in error, when the file could not be replaced; the old one is then untouched. In the browser
 // the save also waits until the browser's own storage holds it.
 bool ReplaceFile(const char* path, std::string_view content, std::string& error);
+
+// How the text files a player may open and edit (options.dat, scores.dat) end their lines:
+// "\r\n" on Windows, as its own editors write them, and "\n" elsewhere. Either is read.
+extern const std::string_view TextLineEnd;
