@@ -79,7 +79,8 @@ pid_t StartGame(const VirtualDisplay& display, const fs::path& folder, GameComma
     return pid;
 }
 
-// The process of this name started last, or -1.
+// The process started last whose name begins with `name` (Debian's wineserver is
+// wineserver64), or -1.
 pid_t NewestProcessNamed(const std::string& name) {
     pid_t newest = -1;
     DIR* folder = opendir("/proc");
@@ -93,7 +94,7 @@ pid_t NewestProcessNamed(const std::string& name) {
         char comm[64] = {};
         const bool read = std::fgets(comm, sizeof comm, file) != nullptr;
         std::fclose(file);
-        if (read && std::string(comm) == name + "\n" && pid > newest) newest = pid;
+        if (read && std::string(comm).rfind(name, 0) == 0 && pid > newest) newest = pid;
     }
     closedir(folder);
     return newest;
