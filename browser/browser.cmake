@@ -21,7 +21,6 @@ target_include_directories(zantorvix_browser_libraries INTERFACE ${prefix}/inclu
 target_link_libraries(zantorvix_browser_libraries INTERFACE ${prefix}/lib/libSDL2_mixer.a
                       ${prefix}/lib/libSDL2_image.a ${prefix}/lib/libSDL2.a ZLIB::ZLIB)
 
-add_compile_definitions(ZANTORVIX_BROWSER=1)
 # The scenes leave through an exception when the window goes, so the browser build catches them.
 add_compile_options(-fexceptions)
 
@@ -29,6 +28,9 @@ add_compile_options(-fexceptions)
 # .wasm) and the pictures and sounds packed into one .data file.
 function(zantorvix_page target)
     set(web ${CMAKE_SOURCE_DIR}/browser)
+    # The JavaScript the program itself is linked with belongs to the browser's host.
+    set(storage ${CMAKE_SOURCE_DIR}/platform/browser/storage.js)
+    set(sleep ${CMAKE_SOURCE_DIR}/platform/sdl/browser/sleep.js)
     set(site ${CMAKE_BINARY_DIR}/site)
     set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${site})
     target_link_options(${target} PRIVATE
@@ -44,12 +46,12 @@ function(zantorvix_page target)
         -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web}/sdl-javascript.json
         -sFORCE_FILESYSTEM=1 -lidbfs.js
         -sEXPORTED_RUNTIME_METHODS=FS
-        "SHELL:--pre-js ${web}/storage.js"
-        "SHELL:--js-library ${web}/sleep.js"
+        "SHELL:--pre-js ${storage}"
+        "SHELL:--js-library ${sleep}"
         "SHELL:--preload-file ${ZANTORVIX_WEB_ASSETS}/gfx@/gfx"
         "SHELL:--preload-file ${ZANTORVIX_WEB_ASSETS}/sfx@/sfx")
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/storage.js
-                 ${web}/sleep.js ${web}/sdl-javascript.json)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${storage} ${sleep}
+                 ${web}/sdl-javascript.json)
     # The pictures and sounds are packed at link time: a change to them links again.
     file(GLOB_RECURSE assets CONFIGURE_DEPENDS ${ZANTORVIX_WEB_ASSETS}/gfx/*
          ${ZANTORVIX_WEB_ASSETS}/sfx/*)

@@ -136,6 +136,7 @@ bool RunScoreScreen() {
     std::string name;
     const bool entered = GameState.Score > HighScoreTable.back().Score;
     if (entered) {
+        SetKeyMode(KeyMode::Name);
         for (;;) {
             PollKeyboard();
             TakeNameKeys(name);
@@ -143,6 +144,7 @@ bool RunScoreScreen() {
             DrawList(tally, &name, OpaqueWhite);
             Sleep(1);
         }
+        SetKeyMode(KeyMode::Menus);
         InsertHighScore(name, GameState.Score);
         SaveHighScoreTable();
     }

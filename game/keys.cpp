@@ -13,6 +13,10 @@ void PollKeyboard() {
     if (platform.WindowCloseRequested()) throw WindowClosed{};
 }
 
+void SetKeyMode(KeyMode mode) {
+    CurrentPlatform().SetKeyMode(mode);
+}
+
 bool FocusWasLost() {
     return CurrentPlatform().FocusLost();
 }

@@ -5,11 +5,14 @@
 #include <initializer_list>
 
 #include "platform/keyboard.h"
+#include "platform/platform.h"
 
 void CreateKeyboard();
 // Refreshes KeyState. Throws WindowClosed once the window was closed, so that every loop
 // waiting for a key ends at once.
 void PollKeyboard();
+// Tells the machine what the keys are for from now on: the menus', play's, or a typed name's.
+void SetKeyMode(KeyMode mode);
 // True once after the game's window lost the focus since the last call: the player has gone
 // to another window. Losses are noticed by the polls.
 bool FocusWasLost();

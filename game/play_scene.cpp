@@ -63,8 +63,17 @@ struct GameMusicStopper {
     ~GameMusicStopper() { StopSound(ChannelGameMusic); }
 };
 
+// The keys are play's while the frames of play run, however they end.
+struct KeysOfPlay {
+    KeysOfPlay() { SetKeyMode(KeyMode::Play); }
+    KeysOfPlay(const KeysOfPlay&) = delete;
+    KeysOfPlay& operator=(const KeysOfPlay&) = delete;
+    ~KeysOfPlay() { SetKeyMode(KeyMode::Menus); }
+};
+
 // Runs the frames of play; true when the player left with Escape.
 bool RunFrames() {
+    KeysOfPlay keys;
     GameStateRecord& g = GameState;
     for (;;) {
         FadeTitleMusic();

@@ -1,6 +1,12 @@
-// Files read whole and replaced whole: every file the game reads (its settings, its table, its
-// replays, its display choice, its pictures and tunes) and every file it writes goes through
-// these two, so that none is read with a blocking open or saved half-way.
+// Files read whole and replaced whole. The player's files (the settings, the table, the replays,
+// the display choice) are read and saved through these two, and the pictures and tunes are read
+// through the first, so that none is read with a blocking open or saved half-way. Three go their
+// own ways: "data.dat", rewritten in place after every lock for whoever watches it from outside
+// (game/locking.cpp), the sound effects, which SDL_mixer reads itself where they are not read
+// ahead, and the window's icon, which SDL_image reads.
+//
+// The module is picked whole by the build: posix/file.cpp on Linux and in the browser (where a
+// save ends in the browser's own step, browser/finish_save.cpp), windows/file.cpp on Windows.
 #pragma once
 
 #include <cstddef>

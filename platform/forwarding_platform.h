@@ -26,6 +26,7 @@ class ForwardingPlatform : public Platform {
     bool FocusLost() override { return Inner.FocusLost(); }
     void CreateKeyboard() override { Inner.CreateKeyboard(); }
     void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
+    void SetKeyMode(KeyMode mode) override { Inner.SetKeyMode(mode); }
     void OpenSound() override { Inner.OpenSound(); }
     SampleId LoadSample(const char* file) override { return Inner.LoadSample(file); }
     void PrepareSample(const char* file) override { Inner.PrepareSample(file); }

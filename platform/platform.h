@@ -12,12 +12,17 @@ inline constexpr int32_t ScreenHeight = 768;
 using TextureId = int32_t;  // 0: no texture
 using SampleId = int32_t;   // -1: no sample
 
+// What the keys are for, as the scenes tell it: the menus read the fixed keys, play reads the
+// keys of play, and the score screen may want a name typed (a page then offers the phone's own
+// keyboard).
+enum class KeyMode : uint8_t { Menus, Play, Name };
+
 class Platform {
   public:
     virtual ~Platform() = default;
 
-    // Window and renderer. OpenDisplay makes the full-screen window and its renderer; false
-    // when there is no display at all.
+    // Window and renderer. OpenDisplay makes the window (full screen, or as the player last
+    // chose) and its renderer; false when there is no display at all.
     virtual bool OpenDisplay(const char* title) = 0;
     virtual void CloseDisplay() = 0;
     virtual void BeginFrame() = 0;  // clear to black
@@ -47,6 +52,8 @@ class Platform {
     // Every poll first pumps the window system's events.
     virtual void CreateKeyboard() = 0;
     virtual void PollKeyboard(uint8_t state[256]) = 0;
+    // What the keys are for from now on; the menus' until told otherwise.
+    virtual void SetKeyMode(KeyMode mode) = 0;
 
     // Sound: fixed channels 0 to 31, volumes 0 to 255.
     virtual void OpenSound() = 0;

@@ -6,7 +6,8 @@
 
 #include "platform/platform.h"
 
-// Opens the full-screen window and its renderer. Returns false when there is no display.
+// Opens the window (full screen, or as the player last chose) and its renderer. Returns false
+// when there is no display.
 bool CreateRenderer();
 void ReleaseRenderer();
 void BeginFrame();  // begin and clear to black

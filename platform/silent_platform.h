@@ -27,6 +27,7 @@ class SilentPlatform : public Platform {
     void PollKeyboard(uint8_t state[256]) override {
         for (int i = 0; i < 256; ++i) state[i] = 0;
     }
+    void SetKeyMode(KeyMode) override {}
     void OpenSound() override {}
     SampleId LoadSample(const char*) override { return -1; }
     void PlaySound(int32_t, SampleId) override {}

@@ -247,6 +247,11 @@ void PlaybackPlatform::SetMasterVolume(int32_t volume) {
     Inner.SetMasterVolume(volume);
 }
 
+void PlaybackPlatform::SetKeyMode(KeyMode mode) {
+    // Folded only: the recorded keys are the game's, and the viewer's keys stay the menus'.
+    FoldCommand(Log.Commands(), Command::KeyMode, {static_cast<int32_t>(mode)});
+}
+
 void PlaybackPlatform::Sleep(int32_t milliseconds) {
     FoldCommand(Log.Commands(), Command::Sleep, {milliseconds});
     Inner.Sleep(milliseconds);

@@ -70,6 +70,7 @@ class PlaybackPlatform final : public ForwardingPlatform {
     int64_t Clock() override;
     int64_t Time() override;
     void Sleep(int32_t milliseconds) override;
+    void SetKeyMode(KeyMode mode) override;
 
   private:
     struct Draw {

@@ -57,6 +57,10 @@ class RecordingPlatform final : public ForwardingPlatform {
         Fold(Command::Sleep, {milliseconds});
         Inner.Sleep(milliseconds);
     }
+    void SetKeyMode(KeyMode mode) override {
+        Fold(Command::KeyMode, {static_cast<int32_t>(mode)});
+        Inner.SetKeyMode(mode);
+    }
 
   private:
     // Logs the answer (while a log runs) and hands it on.

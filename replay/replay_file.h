@@ -40,8 +40,9 @@ struct ReplayEnd {
     int32_t Rows = 0;
     int32_t Level = 1;
     int32_t Pieces = 0;
-    uint32_t Board = 0;   // digest of the final board
-    uint32_t Digest = 0;  // of every sound and sleep, every checkpoint and the final state
+    uint32_t Board = 0;  // digest of the final board
+    uint32_t Digest =
+        0;  // of every command (sounds, sleeps, key modes), every checkpoint and the final state
 };
 
 struct Replay {

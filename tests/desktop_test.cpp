@@ -13,8 +13,8 @@
 #include <string>
 
 #include "platform/keyboard.h"
+#include "platform/sdl/linux/folders.h"
 #include "platform/sdl/sdl_keys.h"
-#include "platform/sdl/sdl_paths.h"
 #include "platform/sdl/sdl_platform_impl.h"
 #include "support/game_fixture.h"
 

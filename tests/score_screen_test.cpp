@@ -379,6 +379,9 @@ TEST_F(ScoreScreenTest, AGameRunsFromTheMenuThroughTheScoreScreenBackToTheMenu) 
     EXPECT_EQ(HighScoreTable[0].Name, "");
     EXPECT_EQ(HighScoreTable[1].Name, "DEFAULT");
     EXPECT_EQ(ReadFile("scores.dat"), WriteHighScoreTable(HighScoreTable));
+    // The machine was told what the keys were for: play, the menus, a name, the menus.
+    EXPECT_EQ(Platform.KeyModes,
+              (std::vector<KeyMode>{KeyMode::Play, KeyMode::Menus, KeyMode::Name, KeyMode::Menus}));
     // The reset after the game: the shadow is back, the cursor on start, the stack gone.
     EXPECT_TRUE(Options.Shadow);
     EXPECT_FALSE(Options.Preview);

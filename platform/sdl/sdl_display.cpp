@@ -1,5 +1,5 @@
-// The SDL platform's window and renderer: the full-screen window, the 1024x768 composing
-// target, the pictures, and the frames with their pace.
+// The SDL platform's window and renderer: the window (full screen or not), the 1024x768
+// composing target, the pictures, and the frames with their pace.
 #include <SDL_image.h>
 
 #include <cstdio>
@@ -10,25 +10,9 @@
 #include "platform/sdl/sdl_platform_impl.h"
 #include "platform/sdl/sdl_renderer_choice.h"
 
-#if ZANTORVIX_BROWSER
-#include <emscripten.h>
-#endif
-
 namespace {
 
 constexpr const char* IconFile = "gfx//icon.png";
-
-#if ZANTORVIX_BROWSER
-// The page counts the frames presented, for its frame rate, and keeps the times of the first
-// thousand, which show where the start-up spent its time.
-// clang-format off
-EM_JS(void, CountPresentInPage, (), {
-    Module["presents"] = (Module["presents"] || 0) + 1;
-    const times = Module["presentTimes"] || (Module["presentTimes"] = []);
-    if (times.length < 1000) times.push(performance.now());
-});
-// clang-format on
-#endif
 
 bool IsInvisibleVideoDriver(const char* driver) {
     return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
@@ -101,12 +85,7 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
     // make it a second time; where OpenGL can only draw in software it is not loaded at all.
     bool forOpenGl = rendererNamed ? NamesOpenGl(named) : facts.DirectRendering;
 
-    Uint32 flags = SDL_WINDOW_RESIZABLE;
-#if ZANTORVIX_BROWSER
-    // The canvas takes the screen's own pixels, so the picture is sharp, where WebGL scales it
-    // up; the software renderer would have to fill them all.
-    if (!OpenGlIsSoftware(nullptr)) flags |= SDL_WINDOW_ALLOW_HIGHDPI;
-#endif
+    Uint32 flags = SDL_WINDOW_RESIZABLE | HostWindowFlags();
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
     if (FullScreen && facts.X11 && !facts.WindowManager) {
         // Nobody would confirm a full-screen request, and SDL would wait for it: the window
@@ -216,18 +195,7 @@ void SdlPlatform::EndFrame() {
         SDL_RenderCopy(Render, Target, nullptr, nullptr);
         ScreenStale = false;
     }
-#if ZANTORVIX_BROWSER
-    // A 2D canvas keeps its picture: a frame that shows the same is not copied to it again,
-    // though the page is still handed to the browser once a frame.
-    if (redraw) {
-        SDL_RenderPresent(Render);
-    } else {
-        SleepFor(0);
-    }
-    CountPresentInPage();
-#else
-    SDL_RenderPresent(Render);
-#endif
+    PresentFrame(Render, redraw);
     Pending.clear();
     PumpEvents();
     if (Options.PaceFrames) WaitUntil(Pacing.NextFrameAt(NowNs()));

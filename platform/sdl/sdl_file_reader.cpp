@@ -1,14 +1,11 @@
 #include "platform/sdl/sdl_file_reader.h"
 
 #include "platform/file.h"
+#include "platform/sdl/host.h"
 #include "platform/sdl/sdl_picture.h"
 
 void FileReader::Prepare(const std::string& path, Kind kind) {
-#if ZANTORVIX_BROWSER
-    // One thread in the page: every file is read when it is loaded.
-    (void)path;
-    (void)kind;
-#else
+    if (!ReadsAhead) return;  // then every file is read when it is loaded
     std::lock_guard<std::mutex> hold(Lock);
     if (Stopping || Jobs.count(path) != 0) return;
     Job job;
@@ -17,7 +14,6 @@ void FileReader::Prepare(const std::string& path, Kind kind) {
     Queue.push_back(path);
     if (!Worker.joinable()) Worker = std::thread([this] { Work(); });
     Changed.notify_all();
-#endif
 }
 
 bool FileReader::Take(const std::string& path, Kind kind, ReadFile& out) {

@@ -76,6 +76,11 @@ void SdlPlatform::CreateKeyboard() {
     OpenGamepads();
 }
 
+void SdlPlatform::SetKeyMode(KeyMode mode) {
+    Keys = mode;
+    AnnounceKeyMode(mode);
+}
+
 void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     std::fill(state, state + 256, uint8_t{0});
     if (!VideoOpen) return;

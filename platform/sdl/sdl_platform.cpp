@@ -5,13 +5,8 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <thread>
 
-#if ZANTORVIX_BROWSER
-#include <emscripten.h>
-#endif
-
-#include "platform/sdl/sdl_paths.h"
+#include "platform/sdl/host.h"
 #include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform_impl.h"
 
@@ -19,29 +14,15 @@ std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options) {
     return std::make_unique<SdlPlatform>(options);
 }
 
-#if ZANTORVIX_BROWSER
-// clang-format off
-EM_JS(void, TellPageProgramEnded, (int status), {
-    if (Module["programEnded"]) Module["programEnded"](status);
-});
-// clang-format on
-
-void AnnounceProgramEnd(int status) {
-    TellPageProgramEnded(status);
-}
-#else
-void AnnounceProgramEnd(int) {}
-#endif
-
 SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
     : Options(options), Start(std::chrono::steady_clock::now()) {
     std::fill(std::begin(ChannelVolumes), std::end(ChannelVolumes), 255);
     // Before the picture reader's thread can start decoding.
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
     if (Options.PlayerFolders) {
-        const GameFolders folders = ChooseGameFoldersHere();
+        const PlayerFolders folders = EnterPlayerFolders();
         Assets = folders.Assets;
-        Scratch = EnterDataFolder(folders.Data);
+        Scratch = folders.Scratch;
     }
 }
 
@@ -91,16 +72,4 @@ void SdlPlatform::WaitUntil(int64_t ns) {
         if (now >= ns) return;
         SleepFor(std::min(ns - now, Slice));
     }
-}
-
-void SleepFor(int64_t ns) {
-#if ZANTORVIX_BROWSER
-    // The page runs on this one thread: the sleep hands it back to the browser, which shows
-    // the canvas, takes the keys and feeds the sound meanwhile. A sleep shorter than a timer's
-    // grain comes back at once, and the caller looks at the clock again.
-    emscripten_sleep(ns < BrowserTimerGrain ? 0
-                                            : static_cast<unsigned>(ns / FrameClock::Millisecond));
-#else
-    std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
-#endif
 }

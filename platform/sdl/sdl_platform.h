@@ -24,6 +24,6 @@ struct SdlPlatformOptions {
 
 std::unique_ptr<Platform> CreateSdlPlatform(const SdlPlatformOptions& options = {});
 
-// Tells the page around the game that the program has ended with this status, so that it can
-// offer a new start; the desktop's program simply exits.
+// Tells the home the program runs in that it has ended with this status: a page then offers a
+// new start; a desktop's program simply exits.
 void AnnounceProgramEnd(int status);

@@ -13,28 +13,17 @@
 
 #include "platform/frame_clock.h"
 #include "platform/platform.h"
+#include "platform/sdl/host.h"
 #include "platform/sdl/sdl_file_reader.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_tune.h"
 
 // The player's last choice of full screen (true) or a window, from "display.dat" in the working
-// folder; full screen when none was made.
+// folder; the host's default when none was made.
 bool ReadFullScreenChoice();
 // The size a new window takes on the display: 1024x768, or the largest size of that shape that
 // fits with the window's frame.
 void WindowSizeFor(int display, int& width, int& height);
-// Sleeps this thread for `ns` nanoseconds; in the browser a sleep shorter than a timer's grain
-// (4 ms) only hands the page to the browser and back.
-void SleepFor(int64_t ns);
-// Browsers hold a timer set inside a timer's callback back at least this long.
-inline constexpr int64_t BrowserTimerGrain = 4 * FrameClock::Millisecond;
-// The pause between two polls of a loop that only polls: far below anything a player can
-// notice, and in the browser one timer's grain, so that such a loop does not spin.
-#if ZANTORVIX_BROWSER
-inline constexpr int64_t PollPause = BrowserTimerGrain;
-#else
-inline constexpr int64_t PollPause = FrameClock::Millisecond;
-#endif
 
 class SdlPlatform final : public Platform {
   public:
@@ -61,6 +50,7 @@ class SdlPlatform final : public Platform {
 
     void CreateKeyboard() override;
     void PollKeyboard(uint8_t state[256]) override;
+    void SetKeyMode(KeyMode mode) override;
 
     void OpenSound() override;
     SampleId LoadSample(const char* file) override;
@@ -82,10 +72,6 @@ class SdlPlatform final : public Platform {
     // no display is open.
     std::vector<uint32_t> ReadFrame();
     SDL_Renderer* Renderer() const { return Render; }
-    // Whether the presents wait for a display refresh, and whether the frame clock lets that
-    // refresh set the pace (a display of about 60 Hz).
-    bool PresentsWithVSync() const { return VSyncOn; }
-    bool PacedByRefresh() const { return Pacing.PacedByRefresh(); }
     SDL_Window* MainWindow() const { return Window; }
     bool IsFullScreen() const { return FullScreen; }
     // Alt+Enter and F11: between full screen and a window; the choice is saved at once.
@@ -122,7 +108,6 @@ class SdlPlatform final : public Platform {
     // close request is answered at once; returns early once the window is closed.
     void WaitUntil(int64_t ns);
     void NoticeKey(const SDL_KeyboardEvent& key);
-    void ApplyFullScreen();
     void OpenGamepads();
     void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
     void ReadGamepads(uint8_t state[256]);
@@ -170,8 +155,9 @@ class SdlPlatform final : public Platform {
     bool FocusLossPending = false;
     bool FullScreen = true;
     bool ReturnSwallowed = false;  // the Enter of an Alt+Enter, until it is let go
-    int LastWindowWidth = 0;       // the window's size before it last went full screen
-    int LastWindowHeight = 0;
+    WindowedSize Windowed;         // the window's size before it last went full screen
+
+    KeyMode Keys = KeyMode::Menus;
 
     bool GamepadsOpen = false;
     std::vector<SDL_GameController*> Gamepads;

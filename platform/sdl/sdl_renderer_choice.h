@@ -1,30 +1,16 @@
 // Which window and renderer draw the game at the least cost on this machine, found out without a
 // second window: the game's own window is made once, for OpenGL only where OpenGL may be real.
+// What the window system offers is the host's to tell (host.h); the names are read here.
 #pragma once
 
-#include <SDL.h>
+#include <string>
 
-// In the browser there is no window system to ask: the facts keep their defaults.
-struct WindowSystemFacts {
-    bool X11 = false;
-    // The X server offers direct rendering (DRI2 or DRI3). Without it OpenGL can only be a
-    // software rasterizer, so it is not even loaded.
-    bool DirectRendering = true;
-    // A window manager runs. Without one, a full-screen request is never confirmed and SDL
-    // waits for the confirmation; a borderless window of the desktop's size is the same picture.
-    bool WindowManager = true;
-};
+// The text in lower case.
+std::string LowerCase(const char* text);
 
-WindowSystemFacts LookAtWindowSystem();
-
-// True when the OpenGL behind `window` (made with SDL_WINDOW_OPENGL) draws in software: its
-// renderer string names llvmpipe, softpipe or swrast (in the browser, WebGL's names
-// SwiftShader). Also true when no context can be made.
-bool OpenGlIsSoftware(SDL_Window* window);
-
-// True where an OpenGL renderer's presents can be made to wait for the display's refresh (the
-// desktop); the browser shows the canvas at its own refresh.
-bool PresentsWaitForRefresh();
+// True when an OpenGL renderer's name is one of the software rasterizers (Mesa's llvmpipe,
+// softpipe or swrast, Chromium's SwiftShader), or empty.
+bool NamesSoftwareRasterizer(const std::string& rendererName);
 
 // True when SDL's renderer of this name draws through OpenGL.
 bool NamesOpenGl(const char* rendererName);

@@ -1,7 +1,6 @@
 // Tunes played straight from their MP3 bytes, decoded a little at a time on the mixer's thread
 // as they play: no tune is held decoded in memory, and loading one costs only reading its file.
-// The decoder is libmpg123 on the desktop (SDL_mixer's choice there too) and SDL_mixer's own
-// dr_mp3 in the browser, where there is no libmpg123.
+// The decoder is the host's (see host.h).
 #pragma once
 
 #include <SDL.h>

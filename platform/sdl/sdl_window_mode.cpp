@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/sdl/host.h"
 #include "platform/sdl/sdl_platform_impl.h"
 
 namespace {
@@ -28,9 +29,9 @@ void SaveChoice(bool fullScreen) {
                  ChoiceFile, error.c_str());
 }
 
-// The largest size of the game's shape, up to its own 1024x768, that fits on the display with
-// the window's frame.
-void FittedWindowSize(int display, int& width, int& height) {
+}  // namespace
+
+void WindowSizeFor(int display, int& width, int& height) {
     SDL_Rect usable{0, 0, ScreenWidth + FrameRoomWidth, ScreenHeight + FrameRoomHeight};
     if (SDL_GetDisplayUsableBounds(display, &usable) != 0) {
         usable = SDL_Rect{0, 0, ScreenWidth + FrameRoomWidth, ScreenHeight + FrameRoomHeight};
@@ -41,17 +42,11 @@ void FittedWindowSize(int display, int& width, int& height) {
     height = width * ScreenHeight / ScreenWidth;
 }
 
-}  // namespace
-
 bool ReadFullScreenChoice() {
     std::string bytes, error;
     // The first word is all there is to it; a longer file is damaged anyway.
     if (ReadWholeFile(ChoiceFile, bytes, error, 63) == FileRead::Missing) {
-#if ZANTORVIX_BROWSER
-        return false;  // a page cannot start full screen: the game fills the browser's window
-#else
-        return true;  // never chosen: full screen, as it always was
-#endif
+        return FullScreenUnlessChosen();
     }
     std::istringstream words(bytes);
     std::string word;
@@ -61,10 +56,6 @@ bool ReadFullScreenChoice() {
     std::fprintf(stderr, "zantorvix: \"%s\" holds neither \"%s\" nor \"%s\"; full screen it is\n",
                  ChoiceFile, FullScreenWord, WindowWord);
     return true;
-}
-
-void WindowSizeFor(int display, int& width, int& height) {
-    FittedWindowSize(display, width, height);
 }
 
 bool SdlPlatform::FocusLost() {
@@ -86,40 +77,7 @@ void SdlPlatform::NoticeKey(const SDL_KeyboardEvent& key) {
 
 void SdlPlatform::ToggleFullScreen() {
     if (Window == nullptr) return;
-#if ZANTORVIX_BROWSER
-    // The browser leaves full screen by itself too (Escape, its own menu).
-    FullScreen = (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) != 0;
-#endif
-    FullScreen = !FullScreen;
-    ApplyFullScreen();
+    FullScreen = !IsFullScreenNow(Window, FullScreen);
+    ApplyFullScreen(Window, FullScreen, Windowed);
     if (Options.RememberWindowChoice) SaveChoice(FullScreen);
-}
-
-void SdlPlatform::ApplyFullScreen() {
-#if ZANTORVIX_BROWSER
-    // The browser's full screen, asked for at the next key or click as browsers require; the
-    // canvas keeps following the page's size.
-    SDL_SetWindowFullscreen(Window, FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-#else
-    const int display = std::max(SDL_GetWindowDisplayIndex(Window), 0);
-    if (FullScreen) {
-        if ((SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) == 0) {
-            SDL_GetWindowSize(Window, &LastWindowWidth, &LastWindowHeight);
-        }
-        // Without a window manager the full-screen request is not carried out; the window then
-        // covers the desktop by its own size and place.
-        SDL_Rect bounds{0, 0, ScreenWidth, ScreenHeight};
-        SDL_GetDisplayBounds(display, &bounds);
-        SDL_SetWindowPosition(Window, bounds.x, bounds.y);
-        SDL_SetWindowSize(Window, bounds.w, bounds.h);
-        SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    } else {
-        SDL_SetWindowFullscreen(Window, 0);
-        int width = LastWindowWidth, height = LastWindowHeight;
-        if (width <= 0 || height <= 0) FittedWindowSize(display, width, height);
-        SDL_SetWindowSize(Window, width, height);
-        SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
-                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
-    }
-#endif
 }

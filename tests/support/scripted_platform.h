@@ -85,6 +85,8 @@ class ScriptedPlatform : public Platform {
     std::vector<std::string> LoadedPictures;  // in load order, the missing ones included
     std::vector<std::string> LoadedSamples;
     std::vector<int32_t> Sleeps;
+    KeyMode Keys = KeyMode::Menus;  // what the scenes last said the keys are for
+    std::vector<KeyMode> KeyModes;  // every change, in order
     int64_t Polls = 0;
     int64_t MessagesTaken = 0;
     int64_t Now = 0;  // the clock in milliseconds
@@ -123,6 +125,10 @@ class ScriptedPlatform : public Platform {
     bool FocusLost() override;
     void CreateKeyboard() override {}
     void PollKeyboard(uint8_t state[256]) override;
+    void SetKeyMode(KeyMode mode) override {
+        Keys = mode;
+        KeyModes.push_back(mode);
+    }
     void OpenSound() override {}
     SampleId LoadSample(const char* file) override;
     void PlaySound(int32_t channel, SampleId sample) override;

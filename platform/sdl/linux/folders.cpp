@@ -1,6 +1,5 @@
-#include "platform/sdl/sdl_paths.h"
+#include "platform/sdl/linux/folders.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,30 +58,6 @@ GameFolders ChooseGameFolders(const std::string& workingFolder, const std::strin
     }
     return folders;
 }
-
-#if ZANTORVIX_BROWSER
-
-GameFolders ChooseGameFoldersHere() {
-    // The page packs the pictures and sounds at the root and keeps the player's files in a
-    // folder backed by the browser's own storage.
-    return GameFolders{"/", BrowserDataFolder};
-}
-
-#else
-
-GameFolders ChooseGameFoldersHere() {
-    std::error_code error;
-    const fs::path working = fs::current_path(error);
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        if (const passwd* user = ::getpwuid(::getuid())) home = user->pw_dir;
-    }
-    return ChooseGameFolders(working.string(), program.string(), std::getenv("XDG_DATA_HOME"),
-                             home);
-}
-
-#endif
 
 std::string EnterDataFolder(const std::string& data) {
     if (data.empty()) return "";

@@ -10,9 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#if ZANTORVIX_BROWSER
-#include <emscripten.h>
-#endif
+#include "platform/posix/finish_save.h"
 
 extern const std::string_view TextLineEnd = "\n";
 
@@ -65,30 +63,6 @@ void SyncFolderOf(const char* path) {
     ::fsync(fd);
     ::close(fd);
 }
-
-#if ZANTORVIX_BROWSER
-// Writes the page's file system through to the browser's own storage (IndexedDB) and waits
-// until it is there, so that a closed tab keeps every save the game has made. "" or the reason.
-// clang-format off
-EM_ASYNC_JS(char*, PersistBrowserStorage, (), {
-    const reason = await new Promise(function(done) {
-        FS.syncfs(false, function(error) { done(error ? String(error.message || error) : ""); });
-    });
-    const size = lengthBytesUTF8(reason) + 1;
-    const text = _malloc(size);
-    stringToUTF8(reason, text, size);
-    return text;
-});
-// clang-format on
-
-bool KeepInBrowserStorage(std::string& error) {
-    char* reason = PersistBrowserStorage();
-    const bool kept = reason[0] == '\0';
-    if (!kept) error = std::string("cannot keep it in the browser's storage: ") + reason;
-    std::free(reason);
-    return kept;
-}
-#endif
 
 std::string Because(const std::string& step, int error) {
     return step + ": " + std::strerror(error);
@@ -191,9 +165,5 @@ bool ReplaceFile(const char* path, std::string_view content, std::string& error)
     if (::fsync(file.Get()) != 0) return fail("cannot flush \"" + temp + "\" to disk");
     if (::rename(temp.c_str(), path) != 0) return fail("cannot rename \"" + temp + "\"");
     SyncFolderOf(path);
-#if ZANTORVIX_BROWSER
-    return KeepInBrowserStorage(error);
-#else
-    return true;
-#endif
+    return FinishSave(path, error);
 }

@@ -1,4 +1,5 @@
-// Where the game finds its pictures and sounds, and where it keeps the player's files.
+// Where the game finds its pictures and sounds, and where it keeps the player's files, on a
+// Linux desktop.
 //
 // Run from a folder that holds gfx/ and sfx/ (as ./play runs it in build/run/), the game reads
 // and writes there, as it always has. Installed, it reads share/zantorvix/ beside the folder of
@@ -20,14 +21,6 @@ struct GameFolders {
 // the working folder holds gfx/ and sfx/.
 GameFolders ChooseGameFolders(const std::string& workingFolder, const std::string& programFile,
                               const char* xdgDataHome, const char* home);
-
-// The folders for this process, from /proc/self/exe and the real environment; in the browser,
-// the packed pictures and sounds and the folder the page keeps in the browser's storage.
-GameFolders ChooseGameFoldersHere();
-
-// In the browser, the folder of the player's files, which the page loads from the browser's
-// storage before the program starts.
-inline constexpr const char* BrowserDataFolder = "/zantorvix";
 
 // Makes the data folder when it is missing (private to the player, as XDG asks) and changes
 // into it. When it cannot be made or entered, says so in one line on stderr and works in a

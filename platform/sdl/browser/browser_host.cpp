@@ -1,0 +1,146 @@
+// A browser page: the canvas in the page, the files packed into the page or kept in the
+// browser's storage, one thread that hands the page back to the browser at every sleep, and
+// the page told what it needs to know of the game.
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/frame_clock.h"
+#include "platform/sdl/host.h"
+#include "platform/sdl/sdl_renderer_choice.h"
+
+namespace {
+
+// The folder of the player's files, which the page loads from the browser's storage before the
+// program starts (platform/browser/storage.js).
+constexpr const char* DataFolder = "/zantorvix";
+
+// Browsers hold a timer set inside a timer's callback back at least this long.
+constexpr int64_t TimerGrain = 4 * FrameClock::Millisecond;
+
+// clang-format off
+EM_JS(void, TellPageKeyMode, (int mode), {
+    if (Module["keyModeChanged"]) Module["keyModeChanged"](mode);
+});
+
+EM_JS(void, TellPageProgramEnded, (int status), {
+    if (Module["programEnded"]) Module["programEnded"](status);
+});
+
+// The page counts the frames presented, for its frame rate, and keeps the times of the first
+// thousand, which show where the start-up spent its time.
+EM_JS(void, CountPresentInPage, (), {
+    Module["presents"] = (Module["presents"] || 0) + 1;
+    const times = Module["presentTimes"] || (Module["presentTimes"] = []);
+    if (times.length < 1000) times.push(performance.now());
+});
+
+// The renderer behind the browser's WebGL, as far as the browser tells; "" without WebGL.
+EM_JS(char*, BrowserWebGlRenderer, (), {
+    let name = "";
+    try {
+        const gl = document.createElement("canvas").getContext("webgl");
+        if (gl) {
+            const info = gl.getExtension("WEBGL_debug_renderer_info");
+            name = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER));
+            const lose = gl.getExtension("WEBGL_lose_context");
+            if (lose) lose.loseContext();
+        }
+    } catch (e) {
+        name = "";
+    }
+    const size = lengthBytesUTF8(name) + 1;
+    const text = _malloc(size);
+    stringToUTF8(name, text, size);
+    return text;
+});
+// clang-format on
+
+}  // namespace
+
+PlayerFolders EnterPlayerFolders() {
+    // The pictures and sounds are packed at the root.
+    if (::chdir(DataFolder) != 0) {
+        std::fprintf(stderr,
+                     "zantorvix: cannot enter %s: %s; settings and scores last until the page "
+                     "is closed\n",
+                     DataFolder, std::strerror(errno));
+    }
+    return PlayerFolders{"/", ""};
+}
+
+WindowSystemFacts LookAtWindowSystem() {
+    // No X server to ask, and WebGL stands in for direct rendering.
+    return WindowSystemFacts{};
+}
+
+bool OpenGlIsSoftware(SDL_Window*) {
+    // The browser's WebGL stays what it is for the whole run: asked once.
+    static const bool software = [] {
+        char* name = BrowserWebGlRenderer();
+        const bool answer = NamesSoftwareRasterizer(name);
+        std::free(name);
+        return answer;
+    }();
+    return software;
+}
+
+bool PresentsWaitForRefresh() {
+    return false;  // there is no swap interval to set
+}
+
+Uint32 HostWindowFlags() {
+    // The canvas takes the screen's own pixels, so the picture is sharp, where WebGL scales it
+    // up; the software renderer would have to fill them all.
+    return OpenGlIsSoftware(nullptr) ? 0 : SDL_WINDOW_ALLOW_HIGHDPI;
+}
+
+bool FullScreenUnlessChosen() {
+    return false;  // a page cannot start full screen: the game fills the browser's window
+}
+
+bool IsFullScreenNow(SDL_Window* window, bool) {
+    return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void ApplyFullScreen(SDL_Window* window, bool fullScreen, WindowedSize&) {
+    // The browser's full screen, asked for at the next key or click as browsers require; the
+    // canvas keeps following the page's size.
+    SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void PresentFrame(SDL_Renderer* renderer, bool redrawn) {
+    // A 2D canvas keeps its picture: a frame that shows the same is not copied to it again,
+    // though the page is still handed to the browser once a frame.
+    if (redrawn) {
+        SDL_RenderPresent(renderer);
+    } else {
+        SleepFor(0);
+    }
+    CountPresentInPage();
+}
+
+void SleepFor(int64_t ns) {
+    // The page runs on this one thread: the sleep hands it back to the browser, which shows
+    // the canvas, takes the keys and feeds the sound meanwhile. A sleep shorter than a timer's
+    // grain comes back at once, and the caller looks at the clock again.
+    emscripten_sleep(ns < TimerGrain ? 0 : static_cast<unsigned>(ns / FrameClock::Millisecond));
+}
+
+// One timer's grain, so that a loop that only polls does not spin.
+const int64_t PollPause = TimerGrain;
+
+// One thread in the page: every file is read when it is loaded.
+const bool ReadsAhead = false;
+
+void AnnounceKeyMode(KeyMode mode) {
+    TellPageKeyMode(static_cast<int>(mode));  // 0 the menus, 1 play, 2 a name
+}
+
+void AnnounceProgramEnd(int status) {
+    TellPageProgramEnded(status);
+}

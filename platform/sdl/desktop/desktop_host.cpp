@@ -1,0 +1,58 @@
+// What the two desktops, Linux and Windows, do alike: a real window that switches between full
+// screen and a window of its own size, presents every frame, sleeps its thread, and reads the
+// pictures and sounds ahead on a second thread.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "platform/frame_clock.h"
+#include "platform/platform.h"
+#include "platform/sdl/host.h"
+#include "platform/sdl/sdl_platform_impl.h"
+
+bool FullScreenUnlessChosen() {
+    return true;  // never chosen: full screen, as it always was
+}
+
+bool IsFullScreenNow(SDL_Window*, bool asked) {
+    return asked;
+}
+
+void ApplyFullScreen(SDL_Window* window, bool fullScreen, WindowedSize& windowed) {
+    const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+    if (fullScreen) {
+        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+            SDL_GetWindowSize(window, &windowed.Width, &windowed.Height);
+        }
+        // Without a window manager the full-screen request is not carried out; the window then
+        // covers the desktop by its own size and place.
+        SDL_Rect bounds{0, 0, ScreenWidth, ScreenHeight};
+        SDL_GetDisplayBounds(display, &bounds);
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        int width = windowed.Width, height = windowed.Height;
+        if (width <= 0 || height <= 0) WindowSizeFor(display, width, height);
+        SDL_SetWindowSize(window, width, height);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
+}
+
+void PresentFrame(SDL_Renderer* renderer, bool) {
+    SDL_RenderPresent(renderer);
+}
+
+void SleepFor(int64_t ns) {
+    std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+}
+
+const int64_t PollPause = FrameClock::Millisecond;
+
+const bool ReadsAhead = true;
+
+void AnnounceKeyMode(KeyMode) {}
+
+void AnnounceProgramEnd(int) {}
