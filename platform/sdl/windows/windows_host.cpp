@@ -119,11 +119,3 @@ WindowSystemFacts LookAtWindowSystem() {
     SDL_SetHint(SDL_HINT_TIMER_RESOLUTION, "1");
     return WindowSystemFacts{};  // no X server to ask; OpenGL is asked its name as on Linux
 }
-
-bool PresentsWaitForRefresh() {
-    return true;
-}
-
-Uint32 HostWindowFlags() {
-    return 0;
-}
