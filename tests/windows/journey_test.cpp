@@ -25,6 +25,7 @@ namespace {
 const fs::path Packages = ZANTORVIX_WINDOWS_PACKAGES;
 const fs::path WindowsTools = fs::path(ZANTORVIX_SOURCE_DIR) / "tools/windows";
 const std::string Installer = "zantorvix-" ZANTORVIX_VERSION "-setup.exe";
+const std::string Zip = "zantorvix-" ZANTORVIX_VERSION "-windows.zip";
 const char* const InstalledProgram = R"(C:\Program Files\Zantorvix\zantorvix.exe)";
 const char* const Uninstaller = R"(C:\Program Files\Zantorvix\uninstall.exe)";
 const char* const UninstallKey =
@@ -49,7 +50,8 @@ class WindowsJourney : public Journey {
         const passwd* user = getpwuid(getuid());
         ASSERT_NE(user, nullptr);
         const fs::path drive = Prefix / "drive_c";
-        DataFolder = drive / "users" / user->pw_name / "AppData/Roaming/Zantorvix";
+        UserFolder = drive / "users" / user->pw_name;
+        DataFolder = UserFolder / "AppData/Roaming/Zantorvix";
         ProgramFolder = drive / "Program Files/Zantorvix";
         StartMenuEntry = drive / "ProgramData/Microsoft/Windows/Start Menu/Programs/Zantorvix.lnk";
     }
@@ -84,7 +86,7 @@ class WindowsJourney : public Journey {
         return game;
     }
 
-    fs::path Prefix, ProgramFolder, StartMenuEntry;
+    fs::path Prefix, UserFolder, ProgramFolder, StartMenuEntry;
 };
 
 TEST_F(WindowsJourney, InstallPlayAndUninstallKeepingThePlayersFiles) {
@@ -182,6 +184,41 @@ TEST_F(WindowsJourney, InstallPlayAndUninstallKeepingThePlayersFiles) {
     EXPECT_EQ(ReadFile(DataFolder / "scores.dat"), scores);
     EXPECT_EQ(ReadFile(DataFolder / "options.dat"), "255\r\n0\r\n1\r\n1");
     EXPECT_TRUE(fs::exists(DataFolder / "replays/last.zrp"));
+}
+
+TEST_F(WindowsJourney, TheZipPlaysWhereItIsUnpackedAndKeepsTheFilesBesideIt) {
+    // Unpacked on the desktop of a user whose folder names need more than ASCII.
+    const fs::path unpacked = UserFolder / std::u8string(u8"Desktop/Spiele von Zoë");
+    fs::create_directories(unpacked);
+    ASSERT_TRUE(fs::exists(Packages / Zip)) << "./package windows makes it";
+    ASSERT_EQ(
+        std::system(
+            ("cd " + Quoted(unpacked) + " && cmake -E tar xf " + Quoted(Packages / Zip)).c_str()),
+        0);
+    const fs::path folder = unpacked / "Zantorvix";
+    ASSERT_TRUE(fs::exists(folder / "portable.txt"));
+    {
+        // Started from its own folder, as Explorer starts it, with the names of Wine's machine
+        // in UTF-8.
+        LaunchOptions options{WindowsTools / "wine",
+                              {{"LANG", "C.UTF-8"}},
+                              Folder / "stderr.txt",
+                              {Prefix.string(), "zantorvix.exe"}};
+        GameRun game(folder, options);
+        ASSERT_TRUE(WaitForWindow(60s)) << "no game window; " << game.Describe();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "windows-zip-title-menu", 90s));
+        PressKey("Down");
+        PressKey("Return");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "windows-zip-options"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(1, DefaultTable()), "windows-zip-title-again"));
+        PressKey("Escape");
+        ExpectQuitsCleanly(game, 30s);
+    }
+    EXPECT_EQ(ReadFile(folder / "options.dat"), "255\r\n1\r\n1\r\n1");
+    ASSERT_TRUE(fs::exists(folder / "zantorvix.log"));
+    EXPECT_EQ(ReadFile(folder / "zantorvix.log"), "");
+    EXPECT_FALSE(fs::exists(DataFolder)) << "the portable game wrote into %APPDATA%";
 }
 
 }  // namespace
