@@ -75,5 +75,3 @@ const int64_t PollPause = FrameClock::Millisecond;
 const bool ReadsAhead = true;
 
 void AnnounceKeyMode(KeyMode) {}
-
-void AnnounceProgramEnd(int) {}

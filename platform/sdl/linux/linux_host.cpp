@@ -65,3 +65,5 @@ WindowSystemFacts LookAtWindowSystem() {
     XCloseDisplay(display);
     return facts;
 }
+
+void AnnounceProgramEnd(int) {}  // whatever went wrong is on stderr already

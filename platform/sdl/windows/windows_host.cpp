@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file.h"
 #include "platform/sdl/host.h"
 #include "platform/windows/wide.h"
 
@@ -15,6 +16,10 @@ namespace {
 
 constexpr const wchar_t* PortableMarker = L"portable.txt";
 constexpr const wchar_t* LogFile = L"zantorvix.log";
+
+// Where stderr goes since the player's folders were entered; empty before, and when the
+// program only checks a replay, whose verdict goes where it is sent.
+std::wstring KeptLog;
 
 // The folder of the program's own file, ending with a backslash; "" when it cannot be told.
 std::wstring ProgramFolder() {
@@ -70,8 +75,20 @@ bool Enter(const std::wstring& folder, std::string& reason) {
 // stderr into the log file, new at each start and written line by line, so that a crash keeps
 // what was said before it.
 void KeepLogIn(const std::wstring& file) {
-    if (::_wfreopen(file.c_str(), L"w", stderr) != nullptr)
-        std::setvbuf(stderr, nullptr, _IONBF, 0);
+    if (::_wfreopen(file.c_str(), L"w", stderr) == nullptr) return;
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    wchar_t whole[MAX_PATH + 1] = {};
+    const DWORD length = ::GetFullPathNameW(file.c_str(), MAX_PATH + 1, whole, nullptr);
+    KeptLog = length > 0 && length <= MAX_PATH ? std::wstring(whole, length) : file;
+}
+
+// The last line the game wrote in its log.
+std::wstring LastLoggedLine() {
+    std::string text, error;
+    if (ReadWholeFile(Utf8(KeptLog).c_str(), text, error) != FileRead::Read) return L"";
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const size_t start = text.find_last_of('\n');
+    return Wide(start == std::string::npos ? text : text.substr(start + 1));
 }
 
 }  // namespace
@@ -118,4 +135,14 @@ WindowSystemFacts LookAtWindowSystem() {
     // too, while its timer runs).
     SDL_SetHint(SDL_HINT_TIMER_RESOLUTION, "1");
     return WindowSystemFacts{};  // no X server to ask; OpenGL is asked its name as on Linux
+}
+
+void AnnounceProgramEnd(int status) {
+    // A program without a console cannot leave its reason on a terminal: when the game or a
+    // replay in the window could not go on (no display, a damaged replay), the player is told
+    // in a box, with where the rest is.
+    if (status == 0 || KeptLog.empty()) return;
+    const std::wstring text = L"Zantorvix could not go on:\n\n" + LastLoggedLine() +
+                              L"\n\nWhat it said is kept in " + KeptLog + L".";
+    ::MessageBoxW(nullptr, text.c_str(), L"Zantorvix", MB_OK | MB_ICONERROR);
 }
