@@ -98,6 +98,8 @@ TEST_F(WindowsJourney, InstallPlayAndUninstallKeepingThePlayersFiles) {
     EXPECT_TRUE(fs::exists(ProgramFolder / "zantorvix.exe"));
     EXPECT_TRUE(fs::exists(ProgramFolder / "gfx/titlebkg.png"));
     EXPECT_TRUE(fs::exists(ProgramFolder / "uninstall.exe"));
+    EXPECT_TRUE(fs::exists(ProgramFolder / "libmpg123.dll"));
+    EXPECT_TRUE(fs::exists(ProgramFolder / "licences/mpg123.txt")) << "the licences go along";
     EXPECT_FALSE(fs::exists(ProgramFolder / "portable.txt")) << "an installed game is no zip";
     EXPECT_TRUE(fs::exists(StartMenuEntry));
     EXPECT_TRUE(UninstallEntryListed()) << "not in Apps & features";
