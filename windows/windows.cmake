@@ -66,6 +66,14 @@ function(zantorvix_windows_program target)
     target_link_options(${target} PRIVATE -static -s)
 endfunction()
 
+# The file module checked where it runs: a console program the Windows journey runs under
+# Wine (tests/windows/file_check.cpp); built beside the packages, never shipped.
+function(zantorvix_windows_checks)
+    add_executable(zantorvix_file_check ${CMAKE_SOURCE_DIR}/tests/windows/file_check.cpp)
+    target_link_libraries(zantorvix_file_check PRIVATE zantorvix_platform)
+    target_link_options(zantorvix_file_check PRIVATE -static)
+endfunction()
+
 # Stages the folder the zip and the installer are made of, and makes them.
 function(zantorvix_windows_packages target)
     set(stage ${CMAKE_BINARY_DIR}/stage)
@@ -101,4 +109,5 @@ function(zantorvix_windows_packages target)
         COMMENT "Making the Windows zip and installer in ${out}"
         VERBATIM)
     add_custom_target(zantorvix_windows_packages ALL DEPENDS ${zip} ${setup})
+    add_dependencies(zantorvix_windows_packages zantorvix_file_check)
 endfunction()

@@ -223,4 +223,13 @@ TEST_F(WindowsJourney, TheZipPlaysWhereItIsUnpackedAndKeepsTheFilesBesideIt) {
     EXPECT_FALSE(fs::exists(DataFolder)) << "the portable game wrote into %APPDATA%";
 }
 
+TEST_F(WindowsJourney, TheFileModuleSavesAsTheGameCountsOn) {
+    // Built beside the packages by ./package windows (tests/windows/file_check.cpp).
+    const fs::path check = Packages.parent_path() / "zantorvix_file_check.exe";
+    ASSERT_TRUE(fs::exists(check)) << "./package windows makes it";
+    EXPECT_EQ(RunWindowsProgram(Quoted(check)), 0) << ReadFile(Folder / "wine.txt");
+    EXPECT_NE(ReadFile(Folder / "wine.txt").find(" passed, 0 failed"), std::string::npos)
+        << ReadFile(Folder / "wine.txt");
+}
+
 }  // namespace
