@@ -6,6 +6,7 @@
 #undef ReplaceFile
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/windows/wide.h"
 
@@ -14,47 +15,60 @@ extern const std::string_view TextLineEnd = "\r\n";
 
 namespace {
 
-// Every open of ours lets the others read, write, rename and delete: a save renames its
-// temporary file while another copy of the game may be waiting for its lock.
+// Reads let others read, write, rename and delete the file meanwhile, so that a save of another
+// copy of the game is never refused for them.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Closes a handle on every way out of a function, releasing the lock it may hold first.
+// Closes a handle on every way out of a function.
 class Handle {
   public:
     explicit Handle(HANDLE handle) : H(handle) {}
     ~Handle() {
-        if (Locked) {
-            OVERLAPPED whole{};
-            ::UnlockFileEx(H, 0, MAXDWORD, MAXDWORD, &whole);
-        }
         if (Valid()) ::CloseHandle(H);
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : H(other.H), Locked(other.Locked) {
-        other.H = INVALID_HANDLE_VALUE;
-        other.Locked = false;
-    }
     bool Valid() const { return H != INVALID_HANDLE_VALUE && H != nullptr; }
     HANDLE Get() const { return H; }
-    bool Lock() {
-        OVERLAPPED whole{};
-        Locked = ::LockFileEx(H, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) != 0;
-        return Locked;
-    }
 
   private:
     HANDLE H;
-    bool Locked = false;
 };
 
-bool SameFile(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION first{}, second{};
-    return ::GetFileInformationByHandle(a, &first) && ::GetFileInformationByHandle(b, &second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
-}
+// The turn of one save of a file: a mutex named after the file's whole path, which every copy
+// of the game saving that file waits for. Windows hands a released mutex to the one waiting,
+// so two savers alternate; a copy that died while saving leaves it to the next (abandoned).
+// A mutex rather than a lock on the temporary file, which changes hands with every rename.
+class SaveTurn {
+  public:
+    explicit SaveTurn(const std::wstring& path) {
+        wchar_t whole[MAX_PATH + 1] = {};
+        const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH + 1, whole, nullptr);
+        std::wstring name = length > 0 && length <= MAX_PATH ? std::wstring(whole, length) : path;
+        ::CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));  // Windows' names
+        // Mutex names cannot hold backslashes: the path's FNV-1a digest stands for it.
+        uint64_t digest = 14695981039346656037ull;
+        for (const wchar_t c : name)
+            digest = (digest ^ static_cast<uint16_t>(c)) * 1099511628211ull;
+        const std::wstring mutex = L"Local\\zantorvix-save-" + std::to_wstring(digest);
+        Mutex = ::CreateMutexW(nullptr, FALSE, mutex.c_str());
+        // Without a mutex the save still happens, just without the turn-taking.
+        if (Mutex != nullptr) {
+            const DWORD waited = ::WaitForSingleObject(Mutex, INFINITE);
+            Held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        }
+    }
+    ~SaveTurn() {
+        if (Held) ::ReleaseMutex(Mutex);
+        if (Mutex != nullptr) ::CloseHandle(Mutex);
+    }
+    SaveTurn(const SaveTurn&) = delete;
+    SaveTurn& operator=(const SaveTurn&) = delete;
+
+  private:
+    HANDLE Mutex = nullptr;
+    bool Held = false;
+};
 
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -75,40 +89,9 @@ bool WriteAll(HANDLE file, std::string_view content) {
     return true;
 }
 
-// Opens the temporary file and takes its lock. Two copies of the game saving at once take
-// turns on it; the one that waited may hold a file the other has meanwhile renamed into place,
-// and then opens the temporary name afresh rather than write into the finished file.
-Handle OpenLockedTemporary(const std::string& temp, std::string& error) {
-    const std::wstring wide = Wide(temp);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        Handle candidate(::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll,
-                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!candidate.Valid()) {
-            const DWORD code = ::GetLastError();
-            error = IsFolder(wide) ? "\"" + temp + "\" is in the way and is not a regular file"
-                                   : Because("cannot create \"" + temp + "\"", code);
-            return candidate;
-        }
-        if (::GetFileType(candidate.Get()) != FILE_TYPE_DISK) {
-            error = "\"" + temp + "\" is in the way and is not a regular file";
-            return Handle(INVALID_HANDLE_VALUE);
-        }
-        // A file system without locks still gets its save, just without the turn-taking.
-        if (!candidate.Lock() && ::GetLastError() != ERROR_NOT_SUPPORTED &&
-            ::GetLastError() != ERROR_INVALID_FUNCTION) {
-            error = Because("cannot lock \"" + temp + "\"", ::GetLastError());
-            return Handle(INVALID_HANDLE_VALUE);
-        }
-        const Handle there(::CreateFileW(wide.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (there.Valid() && SameFile(candidate.Get(), there.Get())) return candidate;
-    }
-    error = "\"" + temp + "\" keeps changing hands";
-    return Handle(INVALID_HANDLE_VALUE);
-}
-
-// Renames the written file over the old one, the rename itself written through to the disk. A
-// virus scanner that has just opened the old file holds it for a moment: a few tries.
+// Renames the written file over the old one, the rename itself written through to the disk.
+// Windows refuses to replace a file that someone has open (a virus scanner that has just
+// opened it, say): a few tries.
 bool MoveIntoPlace(const std::wstring& temp, const std::wstring& path) {
     for (int attempt = 0;; ++attempt) {
         if (::MoveFileExW(temp.c_str(), path.c_str(),
@@ -179,18 +162,25 @@ bool ReplaceFile(const char* path, std::string_view content, std::string& error)
         error = "it is read-only";
         return false;
     }
-    const Handle file = OpenLockedTemporary(temp, error);
-    if (!file.Valid()) return false;
+    const SaveTurn turn(widePath);
+    // Only the rename may touch it while it is ours.
+    const Handle file(::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD code = ::GetLastError();
+        error = IsFolder(wideTemp) ? "\"" + temp + "\" is in the way and is not a regular file"
+                                   : Because("cannot create \"" + temp + "\"", code);
+        return false;
+    }
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        error = "\"" + temp + "\" is in the way and is not a regular file";
+        return false;
+    }
     const auto fail = [&](const std::string& step) {
         error = Because(step, ::GetLastError());
-        ::DeleteFileW(wideTemp.c_str());  // still ours: we hold its lock
+        ::DeleteFileW(wideTemp.c_str());  // still ours: it is our turn
         return false;
     };
-    LARGE_INTEGER start{};
-    if (!::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) ||
-        !::SetEndOfFile(file.Get())) {
-        return fail("cannot empty \"" + temp + "\"");
-    }
     if (!WriteAll(file.Get(), content)) return fail("cannot write \"" + temp + "\"");
     if (!::FlushFileBuffers(file.Get())) return fail("cannot flush \"" + temp + "\" to disk");
     // Windows gives a new file the permissions of its folder, as the old one had them; only a
