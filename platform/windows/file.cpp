@@ -15,8 +15,8 @@ extern const std::string_view TextLineEnd = "\r\n";
 
 namespace {
 
-// Reads let others read, write, rename and delete the file meanwhile, so that a save of another
-// copy of the game is never refused for them.
+// Reads let others read, write, rename and delete the file meanwhile; a save that meets a read
+// in progress tries again (MoveIntoPlace).
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Closes a handle on every way out of a function.
