@@ -1,11 +1,15 @@
 // The SDL platform's gamepads: any controller SDL knows, plugged in before the start or during
-// play, fills the same key state as the keyboard.
+// play, fills the same key state as the keyboard. In the menus its keys are fixed:
 //
 //   D-pad or left stick   the arrow keys
-//   A (the lower face button)   Up: turn the piece
-//   B (the right face button)   Space: hard drop
-//   Start                 Enter: choose in the menus, pause and resume, accept a name
+//   A (the lower face button)   Up
+//   B (the right face button)   Space
+//   Start                 Enter: choose in the menus, accept a name
 //   Back                  Escape: leave
+//
+// In play its buttons do what the player's controls say (by default: the D-pad moves, A and
+// the D-pad's up turn, B hard-drops, Start pauses), the left stick counting as the D-pad, and
+// Back always leaves.
 #include <algorithm>
 #include <cstdlib>
 
@@ -15,11 +19,31 @@
 namespace {
 
 // Past half-way the stick counts as pushed. Only its main direction counts, so that a push
-// to the side that wanders a little upward does not also turn the piece.
+// to the side that wanders a little upward does not also turn the piece. A trigger counts as
+// pressed past half-way too.
 constexpr int StickThreshold = 16384;
+constexpr int TriggerThreshold = 16384;
+
+static_assert(static_cast<int>(PadButton::Touchpad) == SDL_CONTROLLER_BUTTON_TOUCHPAD &&
+                  static_cast<int>(PadButton::DpadUp) == SDL_CONTROLLER_BUTTON_DPAD_UP &&
+                  static_cast<int>(PadButton::LeftTrigger) == SDL_CONTROLLER_BUTTON_MAX,
+              "PadButton follows SDL's buttons, then the triggers");
 
 SDL_JoystickID InstanceOf(SDL_GameController* pad) {
     return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+}
+
+PadKind KindOf(SDL_GameController* pad) {
+    switch (SDL_GameControllerGetType(pad)) {
+        case SDL_CONTROLLER_TYPE_PS3:
+        case SDL_CONTROLLER_TYPE_PS4:
+        case SDL_CONTROLLER_TYPE_PS5:
+            return PadKind::PlayStation;
+        case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_PRO:
+            return PadKind::Nintendo;
+        default:
+            return PadKind::Xbox;
+    }
 }
 
 }  // namespace
@@ -45,6 +69,7 @@ void SdlPlatform::NoticeGamepad(const SDL_ControllerDeviceEvent& device) {
     }
     for (auto pad = Gamepads.begin(); pad != Gamepads.end(); ++pad) {
         if (InstanceOf(*pad) == device.which) {
+            if (*pad == LastPad) LastPad = nullptr;
             SDL_GameControllerClose(*pad);
             Gamepads.erase(pad);
             return;
@@ -52,35 +77,66 @@ void SdlPlatform::NoticeGamepad(const SDL_ControllerDeviceEvent& device) {
     }
 }
 
-void SdlPlatform::ReadGamepads(uint8_t state[256]) {
+void SdlPlatform::NoticeGamepadPress(const SDL_Event& event) {
+    PadButton button = PadButton::NoButton;
+    SDL_JoystickID which = 0;
+    if (event.type == SDL_CONTROLLERBUTTONDOWN) {
+        if (event.cbutton.button >= SDL_CONTROLLER_BUTTON_MAX) return;
+        button = static_cast<PadButton>(event.cbutton.button);
+        which = event.cbutton.which;
+    } else {
+        const auto axis = static_cast<SDL_GameControllerAxis>(event.caxis.axis);
+        if (axis != SDL_CONTROLLER_AXIS_TRIGGERLEFT && axis != SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+            return;
+        }
+        const bool left = axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT;
+        bool& wasPressed = left ? LeftTriggerPressed : RightTriggerPressed;
+        const bool pressed = event.caxis.value >= TriggerThreshold;
+        const bool pressedNow = pressed && !wasPressed;
+        wasPressed = pressed;
+        if (!pressedNow) return;
+        button = left ? PadButton::LeftTrigger : PadButton::RightTrigger;
+        which = event.caxis.which;
+    }
+    LastPress = ControlPress{.Button = button};
     for (SDL_GameController* pad : Gamepads) {
-        const auto pressed = [pad](SDL_GameControllerButton button) {
-            return SDL_GameControllerGetButton(pad, button) != 0;
+        if (InstanceOf(pad) == which) LastPad = pad;
+    }
+}
+
+PadKind SdlPlatform::GamepadKind() {
+    if (LastPad != nullptr) return KindOf(LastPad);
+    return Gamepads.empty() ? PadKind::Xbox : KindOf(Gamepads.front());
+}
+
+void SdlPlatform::ReadGamepads(PhysicalInput& input) {
+    for (SDL_GameController* pad : Gamepads) {
+        for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
+            if (SDL_GameControllerGetButton(pad, static_cast<SDL_GameControllerButton>(button))) {
+                input.Buttons[button] = true;
+            }
+        }
+        const auto press = [&input](PadButton button, bool down) {
+            if (down) input.Buttons[static_cast<int>(button)] = true;
         };
         const int x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
         const int y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
         const bool across = std::abs(x) >= std::abs(y);
-        const bool stickLeft = across && x <= -StickThreshold;
-        const bool stickRight = across && x >= StickThreshold;
-        const bool stickUp = !across && y <= -StickThreshold;
-        const bool stickDown = !across && y >= StickThreshold;
-        const auto set = [state](uint8_t key, bool down) {
-            if (down) state[key] = 0x80;
-        };
-        set(DIK_UP,
-            pressed(SDL_CONTROLLER_BUTTON_DPAD_UP) || stickUp || pressed(SDL_CONTROLLER_BUTTON_A));
-        set(DIK_DOWN, pressed(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || stickDown);
-        set(DIK_LEFT, pressed(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || stickLeft);
-        set(DIK_RIGHT, pressed(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || stickRight);
-        set(DIK_SPACE, pressed(SDL_CONTROLLER_BUTTON_B));
-        set(DIK_RETURN, pressed(SDL_CONTROLLER_BUTTON_START));
-        set(DIK_ESCAPE, pressed(SDL_CONTROLLER_BUTTON_BACK));
+        press(PadButton::DpadLeft, across && x <= -StickThreshold);
+        press(PadButton::DpadRight, across && x >= StickThreshold);
+        press(PadButton::DpadUp, !across && y <= -StickThreshold);
+        press(PadButton::DpadDown, !across && y >= StickThreshold);
+        press(PadButton::LeftTrigger,
+              SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT) >= TriggerThreshold);
+        press(PadButton::RightTrigger,
+              SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= TriggerThreshold);
     }
 }
 
 void SdlPlatform::CloseGamepads() {
     for (SDL_GameController* pad : Gamepads) SDL_GameControllerClose(pad);
     Gamepads.clear();
+    LastPad = nullptr;
     if (GamepadsOpen) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     GamepadsOpen = false;
 }

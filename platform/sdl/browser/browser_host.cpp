@@ -138,7 +138,7 @@ const int64_t PollPause = TimerGrain;
 const bool ReadsAhead = false;
 
 void AnnounceKeyMode(KeyMode mode) {
-    TellPageKeyMode(static_cast<int>(mode));  // 0 the menus, 1 play, 2 a name
+    TellPageKeyMode(static_cast<int>(mode));  // 0 the menus, 1 play, 2 a name, 3 the pause
 }
 
 void AnnounceProgramEnd(int status) {
