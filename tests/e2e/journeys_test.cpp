@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "game/assets.h"
+#include "game/layout.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -243,6 +245,7 @@ Image OptionsScreen(int cursor, int volume, bool bombs, bool shadow, bool previe
         volume /= 10;
         --place;
     } while (volume > 0);
+    ComposeWord(screen, "ENTER CONTROLS", 337, 484);  // the way to the controls screen
     for (int i = 0; i < 5; ++i) {
         ComposeWord(screen, "DEFAULT", 330, 570 + 40 * i);
         ComposePaddedNumber(screen, 0, 600, 570 + 40 * i);
@@ -606,6 +609,158 @@ TEST_F(Journey, LeavingTheWindowPausesAndANameIsTypedAsTheKeysArePrinted) {
     ASSERT_TRUE(WaitForScreen(TitleMenu(0, TableIn(Folder)), "title-menu-after-azerty"));
     PressKey("Escape");
     ExpectQuitsCleanly(*game);
+}
+
+// Key and button names as the controls screen sets them: each glyph advances its width less
+// 3, a blank 10, and the next name starts 24 after the last glyph's advance.
+int ComposeLabel(Image& screen, const std::string& text, int x, int y, uint32_t colour) {
+    int pen = x;
+    for (const char c : text) {
+        std::string file;
+        int width = 0;
+        if (c >= 'A' && c <= 'Z') {
+            file = std::string("font/") + c + ".png";
+            width = LetterPictures[c - 'A'].Width;
+        } else if (c >= '0' && c <= '9') {
+            file = std::string("font/") + c + ".png";
+            width = DigitPictures[c - '0'].Width;
+        }
+        for (const SignPicture& sign : SignPictures) {
+            if (sign.Sign == c) {
+                file = RunFolderPath(sign.File.Name).substr(4);  // after "gfx/"
+                width = sign.File.Width;
+            }
+        }
+        if (file.empty()) {
+            pen += 10;
+            continue;
+        }
+        Compose(screen, Picture(file), pen, y, colour);
+        pen += width - 3;
+    }
+    return pen;
+}
+
+// The controls screen with the highlight on `cursor`, each action's keys and buttons named as
+// the screen names them (none: "NONE", quieter).
+Image ControlsScreen(int cursor, const std::vector<std::vector<std::string>>& keys,
+                     const std::vector<std::vector<std::string>>& buttons) {
+    const ControlsPlaces& at = ControlsLayout;
+    Image screen = Picture("controlsbkg.jpg");
+    for (int row = 0; row < 8; ++row) {
+        const int y = row == 7 ? at.ResetRowY : at.FirstRowY + at.RowStep * row;
+        const PictureFile& label =
+            cursor == row ? ControlsRowPictures[row].Highlighted : ControlsRowPictures[row].Plain;
+        Compose(screen, Picture(RunFolderPath(label.Name).substr(4)), at.LabelX, y);
+        if (row == 7) break;
+        for (const auto& [names, x] : {std::pair{keys[static_cast<size_t>(row)], at.KeysX},
+                                       std::pair{buttons[static_cast<size_t>(row)], at.ButtonsX}}) {
+            if (names.empty()) ComposeLabel(screen, "NONE", x, y + 1, 0x90FFFFFFu);
+            int pen = x;
+            for (const std::string& name : names) {
+                pen = ComposeLabel(screen, name, pen, y + 1, 0xFFFFFFFFu) + 24;
+            }
+        }
+    }
+    return screen;
+}
+
+// Waits until the screen shows the controls screen `expected`: as a whole, and each row's keys
+// and buttons closely enough that one wrong glyph counts.
+::testing::AssertionResult WaitForControls(const Image& expected, const std::string& what) {
+    const ControlsPlaces& at = ControlsLayout;
+    const auto rowsMatch = [&](const Image& shot) {
+        for (int row = 0; row < 7; ++row) {
+            const int y = at.FirstRowY + at.RowStep * row;
+            for (const auto& [x, right] :
+                 {std::pair{at.KeysX, at.ButtonsX}, std::pair{at.ButtonsX, at.Right}}) {
+                if (RegionDifference(shot, expected, x, y, right - x, 32) > 0.4) return false;
+            }
+        }
+        return true;
+    };
+    const ::testing::AssertionResult whole = WaitForScreen(expected, what);
+    if (!whole) return whole;
+    if (WaitUntil([&] { return rowsMatch(TakeScreenshot()); }, 10s)) return whole;
+    KeepScreenshot(TakeScreenshot(), "failed-rows-" + what);
+    return ::testing::AssertionFailure() << "a row of " << what << " shows other names";
+}
+
+// Through the controls screen under a French layout: the key marked A (where a US keyboard has
+// Q) made hard drop's only key, and the key marked ; (the comma's place) turn's second; the
+// screen shows them by the French labels, the file keeps their places, and in play the key
+// marked A hard-drops, Space no longer does, and so after a restart, until "reset all".
+TEST_F(Journey, KeysBoundOnAFrenchKeyboardShowItsLabelsKeepTheirPlacesAndPlay) {
+    KeyboardLayout french("fr");
+    std::vector<std::vector<std::string>> keys = {{"LEFT"},  {"RIGHT"},  {"UP"},      {"DOWN"},
+                                                  {"SPACE"}, {"RETURN"}, {"KEYPAD +"}};
+    const std::vector<std::vector<std::string>> buttons = {
+        {"LEFT"}, {"RIGHT"}, {"A", "UP"}, {"DOWN"}, {"B"}, {"START"}, {}};
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty"));
+        ASSERT_TRUE(FocusGameWindow());
+        PressKey("Down");
+        PressKey("Return");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options-azerty"));
+        PressKey("Return");
+        ASSERT_TRUE(WaitForControls(ControlsScreen(0, keys, buttons), "controls-azerty"));
+        for (int row = 0; row < 4; ++row) PressKey("Down", 40ms), Pause(250ms);
+        PressKey("Return");
+        Pause(500ms);
+        KeepScreenshot(TakeScreenshot(), "controls-azerty-press-a-key");
+        PressKey("a");
+        keys[4] = {"A"};
+        ASSERT_TRUE(WaitForControls(ControlsScreen(4, keys, buttons), "controls-azerty-hard-drop"));
+        for (int row = 0; row < 2; ++row) PressKey("Up", 40ms), Pause(250ms);
+        PressKey("Right");
+        Pause(500ms);
+        KeepScreenshot(TakeScreenshot(), "controls-azerty-rebinding");
+        PressKey("semicolon");
+        keys[2] = {"UP", ";"};
+        ASSERT_TRUE(WaitForControls(ControlsScreen(2, keys, buttons), "controls-azerty-turn"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options-after"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(1, DefaultTable()), "title-menu-after-controls"));
+        const std::string file = ReadFile(Folder / "controls.ini");
+        EXPECT_NE(file.find("\nhard_drop = Q\n"), std::string::npos) << file;
+        EXPECT_NE(file.find("\nturn = Up, Comma\n"), std::string::npos) << file;
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+        EXPECT_EQ(game->Stderr(), "");
+    }
+
+    // After a restart, in play: Space does nothing, the key marked A hard-drops.
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty-again"));
+    ASSERT_TRUE(FocusGameWindow());
+    StartGame();
+    const std::string before = ReadFile(DataFolder / "data.dat");
+    PressKey("space", 40ms);
+    Pause(1500ms);  // a piece falls a row in 0.2 s: no lock by itself for five seconds
+    EXPECT_EQ(ReadFile(DataFolder / "data.dat"), before) << "Space still hard-drops";
+    PressKey("a", 40ms);
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(DataFolder / "data.dat") != before; }, 15s))
+        << "the key marked A did not hard-drop";
+    PressKey("Escape");
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-play"));
+
+    // "Reset all", one up from the first row, brings Space back.
+    PressKey("Down");
+    PressKey("Return");
+    ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options-again"));
+    PressKey("Return");
+    ASSERT_TRUE(WaitForControls(ControlsScreen(0, keys, buttons), "controls-read-back"));
+    PressKey("Up");
+    PressKey("Return");
+    keys = {{"LEFT"}, {"RIGHT"}, {"UP"}, {"DOWN"}, {"SPACE"}, {"RETURN"}, {"KEYPAD +"}};
+    ASSERT_TRUE(WaitForControls(ControlsScreen(7, keys, buttons), "controls-reset"));
+    PressKey("Escape");
+    PressKey("Escape");
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+    EXPECT_NE(ReadFile(Folder / "controls.ini").find("\nhard_drop = Space\n"), std::string::npos);
 }
 
 }  // namespace
