@@ -40,6 +40,7 @@ void SdlPlatform::Notice(const SDL_Event& event) {
                 if (key > 0 && key < SDL_NUM_SCANCODES) {
                     Latched[key] = true;
                     LastPress = ControlPress{.Key = static_cast<KeyPlace>(key)};
+                    if (event.key.keysym.sym != SDLK_UNKNOWN) Typed[key] = event.key.keysym.sym;
                 }
             }
             break;
@@ -99,7 +100,11 @@ ControlPress SdlPlatform::TakeControlPress() {
 
 std::string SdlPlatform::KeyLabel(KeyPlace place) {
     if (place == 0 || place >= SDL_NUM_SCANCODES) return "";
-    std::string label = SDL_GetKeyName(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(place)));
+    // What the key typed when last pressed: a page learns the layout only from the keys' events.
+    const SDL_Keycode key = Typed[place] != SDLK_UNKNOWN
+                                ? Typed[place]
+                                : SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(place));
+    std::string label = SDL_GetKeyName(key);
     for (char& c : label) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }

@@ -165,6 +165,7 @@ class SdlPlatform final : public Platform {
     KeyMode Keys = KeyMode::Menus;
     ControlsRecord Controls;
     ControlPress LastPress;  // since the controls screen last asked
+    SDL_Keycode Typed[KeyPlaceCount] = {};  // what each key typed when last pressed
 
     bool GamepadsOpen = false;
     std::vector<SDL_GameController*> Gamepads;
