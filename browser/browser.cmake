@@ -59,7 +59,7 @@ function(zantorvix_page target)
 
     # The page's own files and the icon, copied whenever they change.
     set(copies)
-    foreach(file index.html page.js page.css)
+    foreach(file index.html page.js page.css touch.js)
         add_custom_command(OUTPUT ${site}/${file} DEPENDS ${web}/${file}
             COMMAND ${CMAKE_COMMAND} -E copy ${web}/${file} ${site}/${file} VERBATIM)
         list(APPEND copies ${site}/${file})

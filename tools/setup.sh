@@ -2,7 +2,8 @@
 # Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the
 # Debian packages that the purpose needs and that are missing, configures its build folder (again
 # only when an option changed), and builds that purpose's targets.
-#   tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]
+#   tools/setup.sh play|test|package|bench|web|web-bench|windows|windows-bench|soak|fuzz
+#                  [CMAKE_OPTION...]
 # BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,15 +26,23 @@ BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
 # The browser build: Emscripten (which brings Node.js, also the page's local server), and
 # dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
 WEB_PACKAGES=(emscripten nodejs dpkg-dev)
-# The browser journey drives the page in Debian's Chromium.
-BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
+# ./web --bench measures the page in Debian's Chromium, driven with puppeteer-core, which npm
+# installs from tools/web/package-lock.json.
+WEB_BENCH_PACKAGES=(chromium npm "${WEB_PACKAGES[@]}")
+# The browser journeys play the page in Debian's Chromium and Firefox the same way.
+BROWSER_TEST_PACKAGES=(firefox-esr "${WEB_BENCH_PACKAGES[@]}")
+# The Windows build (./package windows): the MinGW-w64 cross compilers (the posix flavour, which
+# has std::thread), NSIS for the installer, dpkg-dev to unpack Debian's sources of the libraries
+# for it, and Wine (64-bit) to run the game and its installer in the Windows journey and the
+# benchmark.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix nsis dpkg-dev wine wine64)
 # GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
 # layouts for the one typed under French; the checkers of the desktop entry, the AppStream
 # file and the Debian package, which a test builds. ./test builds every target, the benchmark
 # and the browser's page included, so its list holds what each of them needs.
 TEST_PACKAGES=(libgtest-dev libx11-dev x11-xkb-utils xkb-data
     desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-    "${BROWSER_TEST_PACKAGES[@]}")
+    "${BROWSER_TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
 SOAK_PACKAGES=()
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 
@@ -49,7 +58,8 @@ case "$purpose" in
         packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
         targets=(all)  # the tests, and every tool, so that none stops compiling unseen
         # Every optional part insists on its packages: one missing from the list fails here.
-        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON)
+        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON
+            -DZANTORVIX_WINDOWS_TESTS=ON)
         ;;
     package)
         packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
@@ -69,7 +79,20 @@ case "$purpose" in
         ;;
     web-bench)
         # ./web --bench: the desktop benchmark for its column, and Chromium for the page's.
-        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${BROWSER_TEST_PACKAGES[@]}")
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WEB_BENCH_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_bench)
+        options=(-DZANTORVIX_BENCH=ON)
+        ;;
+    windows)
+        # The pictures, sounds and icons, made by the desktop's generator; ./package windows
+        # goes on from here.
+        packages=("${PLAY_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+        targets=(zantorvix_assets)
+        options=()
+        ;;
+    windows-bench)
+        # ./bench windows: the desktop benchmark for its column, and the game under Wine.
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
         targets=(zantorvix zantorvix_assets zantorvix_bench)
         options=(-DZANTORVIX_BENCH=ON)
         ;;
@@ -87,16 +110,22 @@ case "$purpose" in
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
         ;;
     *)
-        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]" >&2
+        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|windows|windows-bench|soak|fuzz [CMAKE_OPTION...]" >&2
         exit 2
         ;;
 esac
 options+=("$@")
 BUILD_DIR=${BUILD_DIR:-build}
 
-# One dpkg-query for the whole list: names it does not know are simply not installed.
-installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
-    awk '$NF == "installed" { print $1 }' || true)
+# One dpkg-query for every installed package and what it provides: a name that an installed
+# package provides counts as installed (Node.js from another source brings its own npm, which
+# Debian's npm would conflict with).
+installed=$(dpkg-query -W -f='${db:Status-Abbrev}|${Package}|${Provides}\n' 2>/dev/null |
+    awk -F'|' '$1 ~ /^ii/ {
+        print $2
+        count = split($3, provided, ",")
+        for (i = 1; i <= count; ++i) { name = provided[i]; sub(/^ +/, "", name); sub(/ .*/, "", name); print name }
+    }' || true)
 missing=()
 for package in "${packages[@]}"; do
     if ! grep -qxF "$package" <<<"$installed" && [[ " ${missing[*]} " != *" $package "* ]]; then

@@ -131,7 +131,9 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
 void SdlPlatform::SetWindowIcon() {
     const std::string path = AssetPath(IconFile);
     std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) return;
+    // The names are UTF-8 on every system (SDL's too); a path made of a plain string would be
+    // read in Windows' ANSI code page.
+    if (!std::filesystem::exists(std::u8string(path.begin(), path.end()), ignored)) return;
     SDL_Surface* icon = IMG_Load(path.c_str());
     if (icon == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
@@ -187,6 +189,7 @@ void SdlPlatform::EndFrame() {
     }
     // The software renderer draws into the window's own picture, which stays between presents;
     // OpenGL's back buffer must be filled every time.
+    if (PictureLost()) ScreenStale = true;
     const bool redraw = changed || ScreenStale || !KeepsScreen || !Options.DrawLess;
     if (redraw) {
         SDL_SetRenderTarget(Render, nullptr);

@@ -29,6 +29,18 @@ static_assert(static_cast<int>(PadButton::Touchpad) == SDL_CONTROLLER_BUTTON_TOU
                   static_cast<int>(PadButton::LeftTrigger) == SDL_CONTROLLER_BUTTON_MAX,
               "PadButton follows SDL's buttons, then the triggers");
 
+// The D-pad button the left stick stands for at (x, y), or none when it is near the middle.
+PadButton StickButton(int x, int y) {
+    if (std::abs(x) >= std::abs(y)) {
+        if (x <= -StickThreshold) return PadButton::DpadLeft;
+        if (x >= StickThreshold) return PadButton::DpadRight;
+        return PadButton::NoButton;
+    }
+    if (y <= -StickThreshold) return PadButton::DpadUp;
+    if (y >= StickThreshold) return PadButton::DpadDown;
+    return PadButton::NoButton;
+}
+
 SDL_JoystickID InstanceOf(SDL_GameController* pad) {
     return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
 }
@@ -77,7 +89,10 @@ void SdlPlatform::NoticeGamepad(const SDL_ControllerDeviceEvent& device) {
     }
 }
 
-void SdlPlatform::NoticeGamepadPress(const SDL_Event& event) {
+void SdlPlatform::LatchGamepad(const SDL_Event& event) {
+    if (!GamepadsOpen) return;
+    // A button, a push of the stick or a pull of a trigger let go before the next poll still
+    // reads as down at it, once, as a key tapped on the keyboard does.
     PadButton button = PadButton::NoButton;
     SDL_JoystickID which = 0;
     if (event.type == SDL_CONTROLLERBUTTONDOWN) {
@@ -85,19 +100,33 @@ void SdlPlatform::NoticeGamepadPress(const SDL_Event& event) {
         button = static_cast<PadButton>(event.cbutton.button);
         which = event.cbutton.which;
     } else {
-        const auto axis = static_cast<SDL_GameControllerAxis>(event.caxis.axis);
-        if (axis != SDL_CONTROLLER_AXIS_TRIGGERLEFT && axis != SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+        const SDL_ControllerAxisEvent& axis = event.caxis;
+        which = axis.which;
+        if (axis.axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT ||
+            axis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+            const bool left = axis.axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT;
+            bool& wasPulled = left ? LeftTriggerPressed : RightTriggerPressed;
+            const bool pulled = axis.value >= TriggerThreshold;
+            if (pulled && !wasPulled)
+                button = left ? PadButton::LeftTrigger : PadButton::RightTrigger;
+            wasPulled = pulled;
+        } else {
+            const bool across = axis.axis == SDL_CONTROLLER_AXIS_LEFTX;
+            if (!across && axis.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
+            SDL_GameController* pad = SDL_GameControllerFromInstanceID(axis.which);
+            if (pad == nullptr) return;
+            const int other = SDL_GameControllerGetAxis(
+                pad, across ? SDL_CONTROLLER_AXIS_LEFTY : SDL_CONTROLLER_AXIS_LEFTX);
+            const PadButton stick =
+                across ? StickButton(axis.value, other) : StickButton(other, axis.value);
+            // The stick counts as the D-pad, but only a button pressed binds on the controls
+            // screen: a stick at rest after a push would otherwise be taken.
+            if (stick != PadButton::NoButton) LatchedButtons[static_cast<int>(stick)] = true;
             return;
         }
-        const bool left = axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT;
-        bool& wasPressed = left ? LeftTriggerPressed : RightTriggerPressed;
-        const bool pressed = event.caxis.value >= TriggerThreshold;
-        const bool pressedNow = pressed && !wasPressed;
-        wasPressed = pressed;
-        if (!pressedNow) return;
-        button = left ? PadButton::LeftTrigger : PadButton::RightTrigger;
-        which = event.caxis.which;
+        if (button == PadButton::NoButton) return;
     }
+    LatchedButtons[static_cast<int>(button)] = true;
     LastPress = ControlPress{.Button = button};
     for (SDL_GameController* pad : Gamepads) {
         if (InstanceOf(pad) == which) LastPad = pad;
@@ -116,21 +145,21 @@ void SdlPlatform::ReadGamepads(PhysicalInput& input) {
                 input.Buttons[button] = true;
             }
         }
-        const auto press = [&input](PadButton button, bool down) {
-            if (down) input.Buttons[static_cast<int>(button)] = true;
-        };
-        const int x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
-        const int y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
-        const bool across = std::abs(x) >= std::abs(y);
-        press(PadButton::DpadLeft, across && x <= -StickThreshold);
-        press(PadButton::DpadRight, across && x >= StickThreshold);
-        press(PadButton::DpadUp, !across && y <= -StickThreshold);
-        press(PadButton::DpadDown, !across && y >= StickThreshold);
-        press(PadButton::LeftTrigger,
-              SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT) >= TriggerThreshold);
-        press(PadButton::RightTrigger,
-              SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= TriggerThreshold);
+        const PadButton stick =
+            StickButton(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
+                        SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
+        if (stick != PadButton::NoButton) input.Buttons[static_cast<int>(stick)] = true;
+        if (SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT) >= TriggerThreshold) {
+            input.Buttons[static_cast<int>(PadButton::LeftTrigger)] = true;
+        }
+        if (SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= TriggerThreshold) {
+            input.Buttons[static_cast<int>(PadButton::RightTrigger)] = true;
+        }
     }
+    for (int button = 0; button < PadButtonCount; ++button) {
+        input.Buttons[button] = input.Buttons[button] || LatchedButtons[button];
+    }
+    std::fill(std::begin(LatchedButtons), std::end(LatchedButtons), false);
 }
 
 void SdlPlatform::CloseGamepads() {

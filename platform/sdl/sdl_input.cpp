@@ -18,6 +18,7 @@ void SdlPlatform::Notice(const SDL_Event& event) {
                     FocusLossPending = true;
                     // Keys are read only while the window has the focus.
                     std::fill(std::begin(Latched), std::end(Latched), false);
+                    std::fill(std::begin(LatchedButtons), std::end(LatchedButtons), false);
                     break;
                 case SDL_WINDOWEVENT_SHOWN:
                 case SDL_WINDOWEVENT_EXPOSED:
@@ -44,13 +45,13 @@ void SdlPlatform::Notice(const SDL_Event& event) {
                 }
             }
             break;
-        case SDL_CONTROLLERBUTTONDOWN:
-        case SDL_CONTROLLERAXISMOTION:
-            NoticeGamepadPress(event);
-            break;
         case SDL_CONTROLLERDEVICEADDED:
         case SDL_CONTROLLERDEVICEREMOVED:
             NoticeGamepad(event.cdevice);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERAXISMOTION:
+            LatchGamepad(event);
             break;
         default:
             break;
@@ -143,4 +144,6 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     std::fill(std::begin(Latched), std::end(Latched), false);
     ReadGamepads(physical);
     FillKeyState(Keys, Controls, physical, state);
+    // The page's touch buttons press the game's keys themselves, past the player's controls.
+    ReadHostKeys(state);
 }

@@ -114,7 +114,9 @@ class SdlPlatform final : public Platform {
     void NoticeKey(const SDL_KeyboardEvent& key);
     void OpenGamepads();
     void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
-    void NoticeGamepadPress(const SDL_Event& event);
+    // A button pressed, the stick pushed or a trigger pulled: latched until the next poll, and
+    // the controls screen's press.
+    void LatchGamepad(const SDL_Event& event);
     void ReadGamepads(PhysicalInput& input);
     void CloseGamepads();
     std::string AssetPath(const char* file) const;
@@ -155,8 +157,9 @@ class SdlPlatform final : public Platform {
     std::vector<TextureId> LayerTextures;
     uint32_t LayerColour = 0;
 
-    bool Latched[KeyPlaceCount] = {};  // keys pressed since the last poll, by place
-    bool PolledSinceWait = false;      // no frame or sleep since the last poll
+    bool Latched[KeyPlaceCount] = {};          // keys pressed since the last poll, by place
+    bool LatchedButtons[PadButtonCount] = {};  // gamepad buttons likewise
+    bool PolledSinceWait = false;              // no frame or sleep since the last poll
     bool FocusLossPending = false;
     bool FullScreen = true;
     bool ReturnSwallowed = false;  // the Enter of an Alt+Enter, until it is let go
@@ -164,7 +167,7 @@ class SdlPlatform final : public Platform {
 
     KeyMode Keys = KeyMode::Menus;
     ControlsRecord Controls;
-    ControlPress LastPress;  // since the controls screen last asked
+    ControlPress LastPress;                 // since the controls screen last asked
     SDL_Keycode Typed[KeyPlaceCount] = {};  // what each key typed when last pressed
 
     bool GamepadsOpen = false;
