@@ -5,15 +5,18 @@
 #include <optional>
 
 #include "frontend/data_file.h"
+#include "platform/file.h"
 
 namespace {
 
-constexpr const char* FileHeading =
-    "# The keys and gamepad buttons of play. Keys are named by their place on the keyboard, as\n"
-    "# SDL names the keys of a US keyboard (Space, Up, X, Keypad +, Left Shift, Comma), whatever\n"
-    "# your layout prints on them; buttons by SDL's names (a, b, x, y, start, dpup, leftshoulder,\n"
-    "# lefttrigger, ...). Up to two of each, separated by commas; nothing after \"=\" leaves the\n"
-    "# action without any. Escape always leaves the game.\n";
+// The file's first lines, one a line.
+constexpr const char* FileHeading[] = {
+    "# The keys and gamepad buttons of play. Keys are named by their place on the keyboard, as",
+    "# SDL names the keys of a US keyboard (Space, Up, X, Keypad +, Left Shift, Comma), whatever",
+    "# your layout prints on them; buttons by SDL's names (a, b, x, y, start, dpup, leftshoulder,",
+    "# lefttrigger, ...). Up to two of each, separated by commas; nothing after \"=\" leaves the",
+    "# action without any. Escape always leaves the game.",
+};
 
 enum class Section { None, Keyboard, Gamepad, Unknown };
 
@@ -121,7 +124,8 @@ struct Device {
 };
 
 void WriteSection(std::string& text, const ControlsRecord& controls, bool keyboard) {
-    text += keyboard ? "[keyboard]\n" : "[gamepad]\n";
+    text += keyboard ? "[keyboard]" : "[gamepad]";
+    text += TextLineEnd;
     for (int action = 0; action < PlayActionCount; ++action) {
         text += ActionNames[action];
         text += " =";
@@ -133,16 +137,20 @@ void WriteSection(std::string& text, const ControlsRecord& controls, bool keyboa
             text += slot == 0 ? " " : ", ";
             text += name;
         }
-        text += '\n';
+        text += TextLineEnd;
     }
 }
 
 }  // namespace
 
 std::string WriteControls(const ControlsRecord& controls) {
-    std::string text = FileHeading;
+    std::string text;
+    for (const char* line : FileHeading) {
+        text += line;
+        text += TextLineEnd;
+    }
     WriteSection(text, controls, true);
-    text += '\n';
+    text += TextLineEnd;
     WriteSection(text, controls, false);
     return text;
 }

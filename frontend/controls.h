@@ -27,7 +27,8 @@ void LoadControls();
 // Writes Controls to "controls.ini", replacing the old file only once the new one is complete.
 void SaveControls();
 
-// The whole file for these controls: every action of both sections.
+// The whole file for these controls: every action of both sections, lines ended as the
+// platform's text files are (TextLineEnd).
 std::string WriteControls(const ControlsRecord& controls);
 // Reads the file's text into `controls`, line by line: a line that cannot be read leaves its
 // action as it was, and every other line still counts; a key or button named for two actions
