@@ -37,6 +37,7 @@ void InitialiseProgramState() {
     HighScoreTable = HighScoreTableRecord{};
     FadeLevel = OpaqueWhite;
     QuitRequested = 0;
+    Controls = ControlsRecord{};
     Srand(1);  // the generator's state before anything seeds it
     StartGameRecord();
 }
@@ -89,6 +90,12 @@ std::vector<SpriteFile> GameSpriteFiles() {
     for (int i = 0; i < 8; ++i) files.push_back({&s.Blocks[i], BlockPictures[i].Name});
     files.push_back({&s.ShadowBlock, ShadowBlockPicture.Name});
     for (int i = 0; i < 10; ++i) files.push_back({&s.Digits[i], DigitPictures[i].Name});
+    for (int i = 0; i < 32; ++i) files.push_back({&s.Signs[i], SignPictures[i].File.Name});
+    files.push_back({&s.ControlsBackground, ControlsBackgroundPicture.Name});
+    for (int row = 0; row < 8; ++row) {
+        files.push_back({&s.ControlsRows[row][0], ControlsRowPictures[row].Plain.Name});
+        files.push_back({&s.ControlsRows[row][1], ControlsRowPictures[row].Highlighted.Name});
+    }
     return files;
 }
 

@@ -1,5 +1,6 @@
 // The scene loop and the program's run from start-up to shutdown.
 #include "app/application.h"
+#include "frontend/controls.h"
 #include "frontend/high_scores.h"
 #include "frontend/options.h"
 #include "frontend/title_menu.h"
@@ -35,7 +36,9 @@ int RunProgramWith(StartUp startUp, const std::function<int()>& scenes) {
         if (startUp == StartUp::WithPlayerFiles) {
             LoadHighScoreTable();
             LoadOptions();
+            LoadControls();
         }
+        ApplyControls();
         FadeOutLoadingScreen();
         status = scenes();
     } catch (const WindowClosed&) {

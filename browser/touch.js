@@ -245,8 +245,8 @@
 
   // --- What the program reads -----------------------------------------------------------------
   // Called by the program as its scenes change what the keys are for, numbered as it numbers
-  // them.
-  var KeyModes = ["menus", "play", "name"];
+  // them. The pause keeps the buttons of play: Start resumes it.
+  var KeyModes = ["menus", "play", "name", "play"];
   Module.keyModeChanged = function (number) {
     var mode = KeyModes[number] || "menus";
     if (mode === keyMode) return;

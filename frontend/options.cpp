@@ -1,5 +1,6 @@
 #include "frontend/options.h"
 
+#include "frontend/controls_screen.h"
 #include "frontend/high_scores.h"
 #include "frontend/menu.h"
 #include "game/keys.h"
@@ -29,6 +30,10 @@ const OptionsRow Rows[4] = {
 constexpr int32_t VolumeRow = 1;
 constexpr int32_t RowCount = 4;
 
+constexpr std::string_view ControlsLine = "ENTER CONTROLS";
+constexpr int32_t ControlsLineX = 337;  // centred: 14 places of 25 pixels
+constexpr int32_t ControlsLineY = 484;
+
 void DrawOptionsFrame(int32_t cursor, int32_t volume) {
     BeginFrame();
     Sprites.TitleBackground.Draw(0, 0, OpaqueWhite);
@@ -45,6 +50,9 @@ void DrawOptionsFrame(int32_t cursor, int32_t volume) {
             Sprites.Off2.Draw(675, r.Y, OpaqueWhite);
         }
     }
+    // Below the rows, the way to the controls screen.
+    DrawWord(ControlsLine, ControlsLineX, ControlsLineY, Sprites.Letters,
+             static_cast<int32_t>(ControlsLine.size()), OpaqueWhite);
     DrawHighScoreTable(OpaqueWhite);
     EndFrame();
 }
@@ -115,6 +123,10 @@ void RunOptionsScreen() {
             return;
         }
         StepMenuCursor(cursor, VolumeRow, RowCount);
+        if (KeyState[DIK_RETURN]) {
+            WaitForKeysUp({DIK_RETURN});
+            RunControlsScreen();
+        }
         const bool right = KeyState[DIK_RIGHT] != 0;
         const bool left = KeyState[DIK_LEFT] != 0;
         if (right && cursor == VolumeRow && volume < 255) {

@@ -89,11 +89,73 @@ inline constexpr PictureFile DigitPictures[10] = {
     {"gfx//font//6.png", 20, 30}, {"gfx//font//7.png", 20, 30}, {"gfx//font//8.png", 20, 30},
     {"gfx//font//9.png", 20, 30}};
 
+// The signs key names need, in the letters' style, each as wide as its shape: every printable
+// sign that is not a letter or a digit (key names take their digits from DigitPictures).
+struct SignPicture {
+    char Sign;
+    PictureFile File;
+};
+inline constexpr SignPicture SignPictures[32] = {
+    {'!', {"gfx//font//signs//exclamation.png", 12, 30}},
+    {'"', {"gfx//font//signs//quote.png", 16, 30}},
+    {'#', {"gfx//font//signs//hash.png", 24, 30}},
+    {'$', {"gfx//font//signs//dollar.png", 24, 30}},
+    {'%', {"gfx//font//signs//percent.png", 24, 30}},
+    {'&', {"gfx//font//signs//ampersand.png", 24, 30}},
+    {'\'', {"gfx//font//signs//apostrophe.png", 12, 30}},
+    {'(', {"gfx//font//signs//leftparen.png", 16, 30}},
+    {')', {"gfx//font//signs//rightparen.png", 16, 30}},
+    {'*', {"gfx//font//signs//asterisk.png", 16, 30}},
+    {'+', {"gfx//font//signs//plus.png", 20, 30}},
+    {',', {"gfx//font//signs//comma.png", 12, 30}},
+    {'-', {"gfx//font//signs//minus.png", 16, 30}},
+    {'.', {"gfx//font//signs//period.png", 12, 30}},
+    {'/', {"gfx//font//signs//slash.png", 16, 30}},
+    {':', {"gfx//font//signs//colon.png", 12, 30}},
+    {';', {"gfx//font//signs//semicolon.png", 12, 30}},
+    {'<', {"gfx//font//signs//less.png", 20, 30}},
+    {'=', {"gfx//font//signs//equals.png", 20, 30}},
+    {'>', {"gfx//font//signs//greater.png", 20, 30}},
+    {'?', {"gfx//font//signs//question.png", 20, 30}},
+    {'@', {"gfx//font//signs//at.png", 24, 30}},
+    {'[', {"gfx//font//signs//leftbracket.png", 16, 30}},
+    {'\\', {"gfx//font//signs//backslash.png", 16, 30}},
+    {']', {"gfx//font//signs//rightbracket.png", 16, 30}},
+    {'^', {"gfx//font//signs//caret.png", 16, 30}},
+    {'_', {"gfx//font//signs//underscore.png", 20, 30}},
+    {'`', {"gfx//font//signs//grave.png", 12, 30}},
+    {'{', {"gfx//font//signs//leftbrace.png", 16, 30}},
+    {'|', {"gfx//font//signs//bar.png", 12, 30}},
+    {'}', {"gfx//font//signs//rightbrace.png", 16, 30}},
+    {'~', {"gfx//font//signs//tilde.png", 20, 30}},
+};
+
+// The controls screen: its backdrop, and its rows (the seven actions of play, then "reset all"),
+// plain and highlighted, drawn from the left edge as wide as their words.
+inline constexpr PictureFile ControlsBackgroundPicture{"gfx//controlsbkg.jpg", 1024, 768};
+struct RowPictures {
+    const char* Word;
+    PictureFile Plain, Highlighted;
+};
+inline constexpr RowPictures ControlsRowPictures[8] = {
+    {"LEFT", {"gfx//controls//left.png", 0, 45}, {"gfx//controls//left2.png", 0, 45}},
+    {"RIGHT", {"gfx//controls//right.png", 0, 45}, {"gfx//controls//right2.png", 0, 45}},
+    {"TURN", {"gfx//controls//turn.png", 0, 45}, {"gfx//controls//turn2.png", 0, 45}},
+    {"SOFT DROP", {"gfx//controls//softdrop.png", 0, 45}, {"gfx//controls//softdrop2.png", 0, 45}},
+    {"HARD DROP", {"gfx//controls//harddrop.png", 0, 45}, {"gfx//controls//harddrop2.png", 0, 45}},
+    {"PAUSE", {"gfx//controls//pause.png", 0, 45}, {"gfx//controls//pause2.png", 0, 45}},
+    {"CHANGE PIECE",
+     {"gfx//controls//changepiece.png", 0, 45},
+     {"gfx//controls//changepiece2.png", 0, 45}},
+    {"RESET ALL", {"gfx//controls//resetall.png", 0, 45}, {"gfx//controls//resetall2.png", 0, 45}},
+};
+
 // Not one of the game's sprites: the window shows it, loaded as the window opens.
 inline constexpr PictureFile IconPicture{"gfx//icon.png", 64, 64};
 
-// The game's 77 sprites in the order it loads them, then the window icon.
-inline constexpr size_t SpriteCount = 77;
+// The game's 126 sprites in the order it loads them, then the window icon: the 77 it has always
+// had, then the signs and the controls screen's pictures.
+inline constexpr size_t SpriteCount = 126;
 inline constexpr std::array<PictureFile, SpriteCount + 1> EveryPicture = [] {
     std::array<PictureFile, SpriteCount + 1> all{};
     size_t count = 0;
@@ -112,6 +174,12 @@ inline constexpr std::array<PictureFile, SpriteCount + 1> EveryPicture = [] {
     for (const PictureFile& block : BlockPictures) add(block);
     add(ShadowBlockPicture);
     for (const PictureFile& digit : DigitPictures) add(digit);
+    for (const SignPicture& sign : SignPictures) add(sign.File);
+    add(ControlsBackgroundPicture);
+    for (const RowPictures& row : ControlsRowPictures) {
+        add(row.Plain);
+        add(row.Highlighted);
+    }
     add(IconPicture);
     if (count != all.size()) throw "every picture is listed once";
     return all;

@@ -17,6 +17,22 @@ void SetKeyMode(KeyMode mode) {
     CurrentPlatform().SetKeyMode(mode);
 }
 
+void ApplyControls() {
+    CurrentPlatform().SetControls(Controls);
+}
+
+ControlPress TakeControlPress() {
+    return CurrentPlatform().TakeControlPress();
+}
+
+std::string KeyLabel(KeyPlace place) {
+    return CurrentPlatform().KeyLabel(place);
+}
+
+PadKind GamepadKind() {
+    return CurrentPlatform().GamepadKind();
+}
+
 bool FocusWasLost() {
     return CurrentPlatform().FocusLost();
 }

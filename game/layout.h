@@ -59,3 +59,25 @@ inline constexpr ScreenPoint PreviewPositions[20] = {
     {745, 620}, {750, 625}, {750, 625}, {750, 625},  // 12 to 15
     {770, 598}, {750, 625}, {759, 625}, {760, 635},  // 16 to 19
 };
+
+// The controls screen: a row for each action of play, then "reset all" a little apart; each row
+// has its label at LabelX, its keys from KeysX and its gamepad buttons from ButtonsX, each
+// column ending where the next begins (the last at Right).
+struct ControlsPlaces {
+    int32_t LabelX;
+    int32_t KeysX;
+    int32_t ButtonsX;
+    int32_t Right;
+    int32_t FirstRowY;
+    int32_t RowStep;
+    int32_t ResetRowY;
+};
+inline constexpr ControlsPlaces ControlsLayout{
+    .LabelX = 56,
+    .KeysX = 320,
+    .ButtonsX = 740,
+    .Right = 976,
+    .FirstRowY = 180,
+    .RowStep = 50,
+    .ResetRowY = 548,
+};

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "game/assets.h"
 #include "game/state.h"
 
 void DrawWord(std::string_view text, int32_t x, int32_t y, const Sprite* letters, int32_t count,
@@ -69,4 +70,59 @@ void DrawClock(int32_t x, int32_t y, uint32_t colour) {
     DrawTwoDigits(GameState.ClockMinutes, x, y, colour);
     Sprites.Colon.Draw(x + 44, y + 2, colour);
     DrawTwoDigits(GameState.ClockSeconds, x + 60, y, colour);
+}
+
+namespace {
+
+constexpr int32_t LabelOutline = 3;  // the outline two neighbouring glyphs may share
+constexpr int32_t LabelBlank = 10;
+
+struct Glyph {
+    const Sprite* Picture = nullptr;
+    int32_t Advance = 0;  // 0: no picture for the character
+};
+
+Glyph GlyphOf(char c) {
+    if (c == ' ') return {nullptr, LabelBlank};
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') {
+        const int i = c - 'A';
+        return {&Sprites.Letters[i], LetterPictures[i].Width - LabelOutline};
+    }
+    if (c >= '0' && c <= '9') {
+        const int i = c - '0';
+        return {&Sprites.Digits[i], DigitPictures[i].Width - LabelOutline};
+    }
+    for (int i = 0; i < 32; ++i) {
+        if (SignPictures[i].Sign == c) {
+            return {&Sprites.Signs[i], SignPictures[i].File.Width - LabelOutline};
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool CanLabel(std::string_view text) {
+    for (const char c : text) {
+        if (GlyphOf(c).Advance == 0) return false;
+    }
+    return true;
+}
+
+int32_t LabelWidth(std::string_view text) {
+    int32_t width = 0;
+    for (const char c : text) width += GlyphOf(c).Advance;
+    return text.empty() ? 0 : width + LabelOutline;
+}
+
+int32_t DrawLabel(std::string_view text, int32_t x, int32_t y, uint32_t colour, int32_t right) {
+    int32_t pen = x;
+    for (const char c : text) {
+        const Glyph glyph = GlyphOf(c);
+        if (pen + glyph.Advance + LabelOutline > right) break;
+        if (glyph.Picture != nullptr) glyph.Picture->Draw(pen, y, colour);
+        pen += glyph.Advance;
+    }
+    return pen;
 }

@@ -17,3 +17,13 @@ void DrawNumber(int32_t value, int32_t x, int32_t y, const Sprite* digits, bool 
                 uint32_t colour);
 // The game clock as mm:ss from ClockMinutes and ClockSeconds.
 void DrawClock(int32_t x, int32_t y, uint32_t colour);
+
+// Key and button names: the letters (either case), the digits and the signs, set close (each
+// advances its width less the outline neighbours share), a blank 10 pixels. True when every
+// character of the text has a picture.
+bool CanLabel(std::string_view text);
+// The width the text takes.
+int32_t LabelWidth(std::string_view text);
+// Draws the text from (x, y), as far as it fits left of `right`; returns where it ended.
+int32_t DrawLabel(std::string_view text, int32_t x, int32_t y, uint32_t colour,
+                  int32_t right = ScreenWidth);

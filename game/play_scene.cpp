@@ -71,6 +71,14 @@ struct KeysOfPlay {
     ~KeysOfPlay() { SetKeyMode(KeyMode::Menus); }
 };
 
+// While paused, Enter resumes as well as the pause's own keys, whatever Enter does in play.
+struct KeysOfPause {
+    KeysOfPause() { SetKeyMode(KeyMode::Paused); }
+    KeysOfPause(const KeysOfPause&) = delete;
+    KeysOfPause& operator=(const KeysOfPause&) = delete;
+    ~KeysOfPause() { SetKeyMode(KeyMode::Play); }
+};
+
 // Runs the frames of play; true when the player left with Escape.
 bool RunFrames() {
     KeysOfPlay keys;
@@ -153,6 +161,7 @@ void RunPlayScene() {
 }
 
 void PauseGame() {
+    KeysOfPause keys;
     SetPaused(ChannelGameMusic, true);
     BeginFrame();
     DrawHud(OpaqueWhite);

@@ -3,6 +3,7 @@
 GameStateRecord GameState;
 OptionsRecord Options;
 HighScoreTableRecord HighScoreTable;
+ControlsRecord Controls;
 SpriteSet Sprites;
 uint8_t KeyState[256] = {};
 uint32_t RandomState = 1;

@@ -1,6 +1,6 @@
 // Every piece of process-wide state, declared in this one place: the game in progress, the
-// player's options, the high-score table, the key state, the random generator's state, the
-// sound bank, the fade colour, the quit flag and the pictures. All of it lives for the whole
+// player's options and controls, the high-score table, the key state, the random generator's state,
+// the sound bank, the fade colour, the quit flag and the pictures. All of it lives for the whole
 // run. (The platform keeps only what is the machine's: the window, the textures, the mixer.)
 #pragma once
 
@@ -10,6 +10,7 @@
 
 #include "game/assets.h"
 #include "game/layout.h"
+#include "platform/controls.h"
 #include "platform/renderer.h"
 
 // A board cell: 0 empty, 1 red, 2 blue, 3 aqua, 4 yellow, 5 orange, 6 pink, 7 green, 8 bomb.
@@ -108,11 +109,16 @@ struct SpriteSet {
     Sprite Blocks[8];  // CellColour 1 to 8: red, blue, aqua, yellow, orange, pink, green, bomb
     Sprite ShadowBlock;
     Sprite Digits[10];  // 0 to 9
+    Sprite Signs[32];   // by SignPictures
+    Sprite ControlsBackground;
+    Sprite ControlsRows[8][2];  // the actions of play, then "reset all"; plain, highlighted
 };
 
 extern GameStateRecord GameState;
 extern OptionsRecord Options;
 extern HighScoreTableRecord HighScoreTable;
+// The keys and gamepad buttons of play, as "controls.ini" and the controls screen set them.
+extern ControlsRecord Controls;
 extern SpriteSet Sprites;
 // The keyboard as the last poll found it: 256 bytes indexed by DirectInput key code
 // (platform/keyboard.h), a key down while its byte is non-zero.

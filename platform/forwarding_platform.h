@@ -27,6 +27,10 @@ class ForwardingPlatform : public Platform {
     void CreateKeyboard() override { Inner.CreateKeyboard(); }
     void PollKeyboard(uint8_t state[256]) override { Inner.PollKeyboard(state); }
     void SetKeyMode(KeyMode mode) override { Inner.SetKeyMode(mode); }
+    void SetControls(const ControlsRecord& controls) override { Inner.SetControls(controls); }
+    ControlPress TakeControlPress() override { return Inner.TakeControlPress(); }
+    std::string KeyLabel(KeyPlace place) override { return Inner.KeyLabel(place); }
+    PadKind GamepadKind() override { return Inner.GamepadKind(); }
     void OpenSound() override { Inner.OpenSound(); }
     SampleId LoadSample(const char* file) override { return Inner.LoadSample(file); }
     void PrepareSample(const char* file) override { Inner.PrepareSample(file); }

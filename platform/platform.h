@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "platform/controls.h"
 
 // The display the game draws on, in logical pixels; the window scales it to fit.
 inline constexpr int32_t ScreenWidth = 1024;
@@ -12,10 +15,11 @@ inline constexpr int32_t ScreenHeight = 768;
 using TextureId = int32_t;  // 0: no texture
 using SampleId = int32_t;   // -1: no sample
 
-// What the keys are for, as the scenes tell it: the menus read the fixed keys, play reads the
-// keys of play, and the score screen may want a name typed (a page then offers the phone's own
-// keyboard).
-enum class KeyMode : uint8_t { Menus, Play, Name };
+// A key or gamepad button pressed, for the controls screen to bind: at most one of the two.
+struct ControlPress {
+    KeyPlace Key = 0;
+    PadButton Button = PadButton::NoButton;
+};
 
 class Platform {
   public:
@@ -54,6 +58,18 @@ class Platform {
     virtual void PollKeyboard(uint8_t state[256]) = 0;
     // What the keys are for from now on; the menus' until told otherwise.
     virtual void SetKeyMode(KeyMode mode) = 0;
+    // The player's controls, applied to the keys and gamepad buttons while the keys are play's
+    // (and the pause's); the defaults until told otherwise.
+    virtual void SetControls(const ControlsRecord& controls) = 0;
+    // The key or button pressed last since the last call (presses are noticed by the polls), or
+    // nothing. Asked by the controls screen, outside recorded games.
+    virtual ControlPress TakeControlPress() = 0;
+    // What the player's keyboard prints on the key at this place under its layout ("Q" for the
+    // place of A on a French keyboard), in capitals; "" when the keyboard gives it no name.
+    virtual std::string KeyLabel(KeyPlace place) = 0;
+    // How the gamepads' buttons are printed: the kind of the pad pressed last, or else of the
+    // first one plugged in; Xbox's letters without a pad.
+    virtual PadKind GamepadKind() = 0;
 
     // Sound: fixed channels 0 to 31, volumes 0 to 255.
     virtual void OpenSound() = 0;

@@ -28,6 +28,10 @@ class SilentPlatform : public Platform {
         for (int i = 0; i < 256; ++i) state[i] = 0;
     }
     void SetKeyMode(KeyMode) override {}
+    void SetControls(const ControlsRecord&) override {}
+    ControlPress TakeControlPress() override { return {}; }
+    std::string KeyLabel(KeyPlace) override { return ""; }
+    PadKind GamepadKind() override { return PadKind::Xbox; }
     void OpenSound() override {}
     SampleId LoadSample(const char*) override { return -1; }
     void PlaySound(int32_t, SampleId) override {}

@@ -71,6 +71,8 @@ class PlaybackPlatform final : public ForwardingPlatform {
     int64_t Time() override;
     void Sleep(int32_t milliseconds) override;
     void SetKeyMode(KeyMode mode) override;
+    // The recorded game's keys come from the log alone; the viewer's presses bind nothing.
+    ControlPress TakeControlPress() override { return {}; }
 
   private:
     struct Draw {

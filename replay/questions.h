@@ -87,7 +87,7 @@ enum class Command : char {
     Volume = 'V',        // channel, volume
     MasterVolume = 'M',  // volume
     Sleep = 'Z',         // milliseconds
-    KeyMode = 'K',       // what the keys are for (0 the menus, 1 play, 2 a name)
+    KeyMode = 'K',       // what the keys are for (0 the menus, 1 play, 2 a name, 3 the pause)
 };
 
 inline void FoldCommand(Fnv1a& digest, Command command, std::initializer_list<int32_t> numbers) {

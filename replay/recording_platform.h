@@ -62,6 +62,10 @@ class RecordingPlatform final : public ForwardingPlatform {
         Inner.SetKeyMode(mode);
     }
 
+    // The controls, the presses, the key labels and the gamepad's kind go on unlogged: the keys
+    // are logged as the controls made them, so a game plays back alike under any others, and
+    // the controls screen runs outside recorded games.
+
   private:
     // Logs the answer (while a log runs) and hands it on.
     template <typename T>

@@ -35,7 +35,7 @@ TEST(GeneratedAssetsTest, EveryPictureAndSoundLoadsThroughTheRealLayerWithoutACo
         // holds a real texture of the listed size.
         const Sprite* first = reinterpret_cast<const Sprite*>(&Sprites);
         const size_t count = sizeof(SpriteSet) / sizeof(Sprite);
-        ASSERT_EQ(count, 77u);
+        ASSERT_EQ(count, 126u);
         ASSERT_EQ(count, SpriteCount);
         for (size_t i = 0; i < count; ++i) {
             const Sprite& sprite = first[i];

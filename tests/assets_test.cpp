@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "game/layout.h"
 #include "game/sound_bank.h"
 #include "platform/platform.h"
 #include "support/scripted_platform.h"
@@ -375,7 +376,7 @@ TEST(AssetsTest, EveryPictureTheGameLoadsIsListedAndHasTheSizeItIsDrawnAt) {
     // The game loads the listed pictures, in the listed order, and nothing else: so the
     // generator, which makes what the list names, makes all it needs.
     const LoadList load = WhatTheGameLoads();
-    ASSERT_EQ(load.Pictures.size(), 77u);
+    ASSERT_EQ(load.Pictures.size(), 126u);
     std::vector<std::string> listed;
     for (size_t i = 0; i < SpriteCount; ++i) listed.push_back(EveryPicture[i].Name);
     EXPECT_EQ(load.Pictures, listed);
@@ -399,6 +400,11 @@ TEST(AssetsTest, EveryPictureTheGameLoadsIsListedAndHasTheSizeItIsDrawnAt) {
         } else if (name.find("blocks") != std::string::npos) {
             EXPECT_EQ(image.Width, 26);
             EXPECT_EQ(image.Height, 26);
+        } else if (name.find("signs") != std::string::npos) {
+            // Set close on the controls screen: as wide as the sign, as high as a letter.
+            EXPECT_GE(image.Width, 12);
+            EXPECT_LE(image.Width, 24);
+            EXPECT_EQ(image.Height, 30);
         } else if (name.find("font") != std::string::npos) {
             // Letters advance 25 (the I 12), digits 20; all stand about 30 high.
             const bool digit = isdigit(static_cast<unsigned char>(base[0]));
@@ -419,6 +425,10 @@ TEST(AssetsTest, EveryPictureTheGameLoadsIsListedAndHasTheSizeItIsDrawnAt) {
         } else if (base.rfind("volume", 0) == 0 || base.rfind("bombs", 0) == 0 ||
                    base.rfind("shadow", 0) == 0 || base.rfind("preview", 0) == 0) {
             EXPECT_LE(image.Width, 280);
+            EXPECT_LE(image.Height, 45);
+        } else if (name.find("controls//") != std::string::npos) {
+            // The controls screen's labels end before its keys begin.
+            EXPECT_LE(image.Width, ControlsLayout.KeysX - ControlsLayout.LabelX - 8);
             EXPECT_LE(image.Height, 45);
         }
     }

@@ -71,6 +71,11 @@ TEST(FuzzSeedsTest, EverySeedPassesItsChecksAndTheSeedsCoverWholeAndDamagedFiles
                                     return Items(ReadOptions(text, options), 4);
                                 });
     ExpectSeedsPassAndCoverBoth(
+        "controls", fuzz_checks::CheckControlsReader, [](std::string_view text) {
+            ControlsRecord controls;
+            return ReadControls(text, controls).empty() ? Taken::Whole : Taken::Damaged;
+        });
+    ExpectSeedsPassAndCoverBoth(
         "dds",
         [](const std::string& bytes) {
             return fuzz_checks::CheckDdsReader(BytesOf(bytes), bytes.size());

@@ -590,6 +590,96 @@ TEST_F(SdlPlatformTest, AKeyOrAGamepadButtonTappedBetweenTwoPollsReadsDownAtTheN
     EXPECT_EQ(keys[DIK_SPACE], 0);
 }
 
+TEST(KeyTableTest, EveryKeyPlaceAndButtonHasSdlsNameSaveTheFewAListCannotHold) {
+    const std::map<SDL_Scancode, std::string> ownNames = {
+        {SDL_SCANCODE_COMMA, "Comma"},
+        {SDL_SCANCODE_KP_COMMA, "Keypad Comma"},
+        {SDL_SCANCODE_NONUSBACKSLASH, "NonUSBackslash"},  // SDL gives it none
+        {SDL_SCANCODE_RETURN2, "Return2"},                // SDL calls it Return, as Enter
+    };
+    for (int s = 1; s < SDL_NUM_SCANCODES; ++s) {
+        const auto scancode = static_cast<SDL_Scancode>(s);
+        const std::string sdl = SDL_GetScancodeName(scancode);
+        const std::string ours = KeyPlaceName(static_cast<KeyPlace>(s));
+        const auto own = ownNames.find(scancode);
+        if (own != ownNames.end()) {
+            EXPECT_EQ(ours, own->second);
+        } else if (!sdl.empty()) {
+            EXPECT_EQ(ours, sdl) << s;
+        } else {
+            EXPECT_EQ(ours, "Scancode" + std::to_string(s));
+        }
+        EXPECT_EQ(ours.find(','), std::string::npos) << ours;
+        EXPECT_EQ(KeyPlaceNamed(ours), s) << ours;
+    }
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+        const auto button = static_cast<SDL_GameControllerButton>(b);
+        EXPECT_EQ(PadButtonName(static_cast<PadButton>(b)),
+                  SDL_GameControllerGetStringForButton(button));
+        EXPECT_EQ(PadButtonNamed(SDL_GameControllerGetStringForButton(button)),
+                  static_cast<PadButton>(b));
+    }
+    EXPECT_EQ(PadButtonName(PadButton::LeftTrigger),
+              SDL_GameControllerGetStringForAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT));
+    EXPECT_EQ(PadButtonName(PadButton::RightTrigger),
+              SDL_GameControllerGetStringForAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT));
+}
+
+TEST_F(SdlPlatformTest, ThePlayersControlsApplyToTheKeyboardInPlayAndTheMenusKeepTheirKeys) {
+    OPEN_DISPLAY_OR_SKIP();
+    ControlsRecord controls;
+    BindKey(controls, PlayAction::HardDrop, PlaceX, false);
+    Sdl->SetControls(controls);
+    uint8_t keys[256];
+    const auto tap = [&](SDL_Scancode scancode) {
+        SDL_Event down{};
+        down.type = SDL_KEYDOWN;
+        down.key.keysym.scancode = scancode;
+        SDL_Event up = down;
+        up.type = SDL_KEYUP;
+        ASSERT_EQ(SDL_PushEvent(&down), 1);
+        ASSERT_EQ(SDL_PushEvent(&up), 1);
+        Sdl->PollKeyboard(keys);
+    };
+    const auto down = [&] {
+        std::vector<int> codes;
+        for (int code = 0; code < 256; ++code) {
+            if (keys[code] != 0) codes.push_back(code);
+        }
+        return codes;
+    };
+    tap(SDL_SCANCODE_X);
+    EXPECT_EQ(down(), std::vector<int>{DIK_X});
+    const ControlPress press = Sdl->TakeControlPress();
+    EXPECT_EQ(press.Key, PlaceX);
+    EXPECT_EQ(Sdl->TakeControlPress().Key, 0);  // taken once
+
+    Sdl->SetKeyMode(KeyMode::Play);
+    tap(SDL_SCANCODE_X);
+    EXPECT_EQ(down(), std::vector<int>{DIK_SPACE});
+    tap(SDL_SCANCODE_SPACE);
+    EXPECT_EQ(down(), std::vector<int>{});
+    tap(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(down(), std::vector<int>{DIK_RETURN});
+    tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_EQ(down(), std::vector<int>{DIK_ESCAPE});
+    Sdl->SetKeyMode(KeyMode::Menus);
+    tap(SDL_SCANCODE_SPACE);
+    EXPECT_EQ(down(), std::vector<int>{DIK_SPACE});
+    // SDL's dummy driver has a US keyboard: the key at A's place prints A, until it types
+    // something else (as a page learns the layout from the keys' events alone).
+    EXPECT_EQ(Sdl->KeyLabel(PlaceA), "A");
+    SDL_Event typed{};
+    typed.type = SDL_KEYDOWN;
+    typed.key.keysym.scancode = SDL_SCANCODE_A;
+    typed.key.keysym.sym = SDLK_q;
+    ASSERT_EQ(SDL_PushEvent(&typed), 1);
+    Sdl->PollKeyboard(keys);
+    EXPECT_EQ(Sdl->KeyLabel(PlaceA), "Q");
+    EXPECT_EQ(Sdl->KeyLabel(PlaceKeypadPlus), "KEYPAD +");
+    EXPECT_EQ(Sdl->GamepadKind(), PadKind::Xbox);
+}
+
 TEST_F(SdlPlatformTest, ACloseIsAnsweredDuringFramesSleepsAndLoading) {
     OPEN_DISPLAY_OR_SKIP();
     SDL_Event quit{};

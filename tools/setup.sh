@@ -104,7 +104,7 @@ case "$purpose" in
         ;;
     fuzz)
         packages=("${PLAY_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}")
-        targets=(fuzz_options fuzz_scores fuzz_dds fuzz_replay)
+        targets=(fuzz_options fuzz_scores fuzz_controls fuzz_dds fuzz_replay)
         options=(-DZANTORVIX_FUZZ=ON -DZANTORVIX_TESTS=OFF)
         : "${BUILD_DIR:=build-fuzz}"
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own

@@ -1,6 +1,7 @@
 // Runs inside the program's own scope before it starts: the folder of the player's files
-// (options.dat, scores.dat, display.dat, replays/) is the browser's own storage (IndexedDB),
-// loaded here before the program reads anything; every save writes it back and waits for it.
+// (options.dat, controls.ini, scores.dat, display.dat, replays/) is the browser's own storage
+// (IndexedDB), loaded here before the program reads anything; every save writes it back and
+// waits for it.
 Module["preRun"] = [].concat(Module["preRun"] || []);
 Module["preRun"].push(function () {
   var folder = "/zantorvix";

@@ -17,7 +17,8 @@ void SdlPlatform::Notice(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     FocusLossPending = true;
                     // Keys are read only while the window has the focus.
-                    std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
+                    std::fill(std::begin(Latched), std::end(Latched), false);
+                    std::fill(std::begin(LatchedButtons), std::end(LatchedButtons), false);
                     break;
                 case SDL_WINDOWEVENT_SHOWN:
                 case SDL_WINDOWEVENT_EXPOSED:
@@ -37,8 +38,11 @@ void SdlPlatform::Notice(const SDL_Event& event) {
             if (event.key.repeat == 0 && !ReturnSwallowed &&
                 event.key.keysym.scancode != SDL_SCANCODE_F11) {
                 const SDL_Scancode key = event.key.keysym.scancode;
-                const uint8_t code = GameKeyCodeOf(key, SDL_GetKeyFromScancode(key));
-                if (code != 0) Latched[code] = 0x80;
+                if (key > 0 && key < SDL_NUM_SCANCODES) {
+                    Latched[key] = true;
+                    LastPress = ControlPress{.Key = static_cast<KeyPlace>(key)};
+                    if (event.key.keysym.sym != SDLK_UNKNOWN) Typed[key] = event.key.keysym.sym;
+                }
             }
             break;
         case SDL_CONTROLLERDEVICEADDED:
@@ -85,6 +89,29 @@ void SdlPlatform::SetKeyMode(KeyMode mode) {
     AnnounceKeyMode(mode);
 }
 
+void SdlPlatform::SetControls(const ControlsRecord& controls) {
+    Controls = controls;
+}
+
+ControlPress SdlPlatform::TakeControlPress() {
+    const ControlPress press = LastPress;
+    LastPress = ControlPress{};
+    return press;
+}
+
+std::string SdlPlatform::KeyLabel(KeyPlace place) {
+    if (place == 0 || place >= SDL_NUM_SCANCODES) return "";
+    // What the key typed when last pressed: a page learns the layout only from the keys' events.
+    const SDL_Keycode key = Typed[place] != SDLK_UNKNOWN
+                                ? Typed[place]
+                                : SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(place));
+    std::string label = SDL_GetKeyName(key);
+    for (char& c : label) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return label;
+}
+
 void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     std::fill(state, state + 256, uint8_t{0});
     if (!VideoOpen) return;
@@ -104,16 +131,19 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     const bool enterDown = down(SDL_SCANCODE_RETURN) || down(SDL_SCANCODE_KP_ENTER);
     if (!enterDown) ReturnSwallowed = false;
     const bool enterTaken = ReturnSwallowed || down(SDL_SCANCODE_LALT) || down(SDL_SCANCODE_RALT);
-    for (int scancode = 0; scancode < count; ++scancode) {
-        if (keys[scancode] == 0 || scancode == SDL_SCANCODE_F11) continue;
+    PhysicalInput physical;
+    for (int scancode = 1; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        // Taps since the last poll count as down once.
+        const bool held = scancode < count && keys[scancode] != 0;
+        if ((!held && !Latched[scancode]) || scancode == SDL_SCANCODE_F11) continue;
         const auto key = static_cast<SDL_Scancode>(scancode);
         if (enterTaken && (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER)) continue;
-        const uint8_t code = GameKeyCodeOf(key, SDL_GetKeyFromScancode(key));
-        if (code != 0) state[code] = 0x80;
+        physical.Keys[scancode] = true;
+        physical.MenuCodes[scancode] = GameKeyCodeOf(key, SDL_GetKeyFromScancode(key));
     }
-    // Taps since the last poll.
-    for (int code = 1; code < 256; ++code) state[code] |= Latched[code];
-    std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
-    ReadGamepads(state);
+    std::fill(std::begin(Latched), std::end(Latched), false);
+    ReadGamepads(physical);
+    FillKeyState(Keys, Controls, physical, state);
+    // The page's touch buttons press the game's keys themselves, past the player's controls.
     ReadHostKeys(state);
 }

@@ -51,6 +51,10 @@ class SdlPlatform final : public Platform {
     void CreateKeyboard() override;
     void PollKeyboard(uint8_t state[256]) override;
     void SetKeyMode(KeyMode mode) override;
+    void SetControls(const ControlsRecord& controls) override;
+    ControlPress TakeControlPress() override;
+    std::string KeyLabel(KeyPlace place) override;
+    PadKind GamepadKind() override;
 
     void OpenSound() override;
     SampleId LoadSample(const char* file) override;
@@ -110,8 +114,10 @@ class SdlPlatform final : public Platform {
     void NoticeKey(const SDL_KeyboardEvent& key);
     void OpenGamepads();
     void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
-    void LatchGamepad(const SDL_Event& event);  // a button pressed or the stick pushed
-    void ReadGamepads(uint8_t state[256]);
+    // A button pressed, the stick pushed or a trigger pulled: latched until the next poll, and
+    // the controls screen's press.
+    void LatchGamepad(const SDL_Event& event);
+    void ReadGamepads(PhysicalInput& input);
     void CloseGamepads();
     std::string AssetPath(const char* file) const;
     bool OpenMixer(std::string& reason);
@@ -151,17 +157,24 @@ class SdlPlatform final : public Platform {
     std::vector<TextureId> LayerTextures;
     uint32_t LayerColour = 0;
 
-    uint8_t Latched[256] = {};     // keys pressed since the last poll
-    bool PolledSinceWait = false;  // no frame or sleep since the last poll
+    bool Latched[KeyPlaceCount] = {};          // keys pressed since the last poll, by place
+    bool LatchedButtons[PadButtonCount] = {};  // gamepad buttons likewise
+    bool PolledSinceWait = false;              // no frame or sleep since the last poll
     bool FocusLossPending = false;
     bool FullScreen = true;
     bool ReturnSwallowed = false;  // the Enter of an Alt+Enter, until it is let go
     WindowedSize Windowed;         // the window's size before it last went full screen
 
     KeyMode Keys = KeyMode::Menus;
+    ControlsRecord Controls;
+    ControlPress LastPress;                 // since the controls screen last asked
+    SDL_Keycode Typed[KeyPlaceCount] = {};  // what each key typed when last pressed
 
     bool GamepadsOpen = false;
     std::vector<SDL_GameController*> Gamepads;
+    SDL_GameController* LastPad = nullptr;  // the one pressed last: its buttons are named
+    bool LeftTriggerPressed = false;        // past half-way, as the events last said
+    bool RightTriggerPressed = false;
 
     bool AudioOpen = false;
     bool MixerOpen = false;

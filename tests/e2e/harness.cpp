@@ -118,18 +118,19 @@ double Distance(const Colour& a, const Colour& b) {
                      (a.B - b.B) * (a.B - b.B));
 }
 
-void Compose(Image& below, const Image& picture, int x, int y) {
+void Compose(Image& below, const Image& picture, int x, int y, uint32_t colour) {
     for (int py = 0; py < picture.Height; ++py) {
         for (int px = 0; px < picture.Width; ++px) {
             const int bx = x + px, by = y + py;
             if (bx < 0 || by < 0 || bx >= below.Width || by >= below.Height) continue;
             const uint32_t src = picture.At(px, py);
             if (src == 0xFFFF00FFu) continue;
-            const uint32_t a = src >> 24;
+            const uint32_t a = (src >> 24) * (colour >> 24) / 255;
             uint32_t& dst = below.Pixels[static_cast<size_t>(by * below.Width + bx)];
             uint32_t out = 0xFF000000u;
             for (int shift = 0; shift <= 16; shift += 8) {
-                const uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+                const uint32_t tint = (colour >> shift) & 0xFF;
+                const uint32_t s = ((src >> shift) & 0xFF) * tint / 255, d = (dst >> shift) & 0xFF;
                 out |= ((s * a + d * (255 - a)) / 255) << shift;
             }
             dst = out;

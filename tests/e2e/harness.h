@@ -35,9 +35,9 @@ struct Colour {
 Colour MeanColour(const Image& image, int x, int y, int width, int height);
 double Distance(const Colour& a, const Colour& b);
 
-// Draws `picture` over `below` at (x, y) with alpha blending and a white tint, the way the game
-// draws an untinted picture; opaque magenta counts as transparent.
-void Compose(Image& below, const Image& picture, int x, int y);
+// Draws `picture` over `below` at (x, y) with alpha blending and the ARGB tint multiplied in, the
+// way the game draws a picture (white: as it is); opaque magenta counts as transparent.
+void Compose(Image& below, const Image& picture, int x, int y, uint32_t colour = 0xFFFFFFFFu);
 
 // Mean absolute difference per channel (0 to 255) between two images over a rectangle.
 double RegionDifference(const Image& a, const Image& b, int x, int y, int width, int height);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/controls_screen.h"
 #include "e2e/harness.h"
 #include "e2e/journey.h"
 #include "e2e/screens.h"
@@ -376,6 +377,83 @@ TEST_F(Journey, LeavingTheWindowPausesAndANameIsTypedAsTheKeysArePrinted) {
     ASSERT_TRUE(WaitForScreen(TitleMenu(0, TableIn(Folder)), "title-menu-after-azerty"));
     PressKey("Escape");
     ExpectQuitsCleanly(*game);
+}
+
+// Through the controls screen under a French layout: the key marked A (where a US keyboard has
+// Q) made hard drop's only key, and the key marked ; (the comma's place) turn's second; the
+// screen shows them by the French labels, the file keeps their places, and in play the key
+// marked A hard-drops, Space no longer does, and so after a restart, until "reset all".
+TEST_F(Journey, KeysBoundOnAFrenchKeyboardShowItsLabelsKeepTheirPlacesAndPlay) {
+    KeyboardLayout french("fr");
+    std::vector<std::vector<std::string>> keys = {{"LEFT"},  {"RIGHT"},  {"UP"},      {"DOWN"},
+                                                  {"SPACE"}, {"RETURN"}, {"KEYPAD +"}};
+    const std::vector<std::vector<std::string>> buttons = {
+        {"LEFT"}, {"RIGHT"}, {"A", "UP"}, {"DOWN"}, {"B"}, {"START"}, {}};
+    {
+        auto game = Launch();
+        ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty"));
+        ASSERT_TRUE(FocusGameWindow());
+        PressKey("Down");
+        PressKey("Return");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options-azerty"));
+        PressKey("Return");
+        ASSERT_TRUE(WaitForControls(ControlsScreen(0, keys, buttons), "controls-azerty"));
+        for (int row = 0; row < 4; ++row) PressKey("Down", 40ms), Pause(250ms);
+        PressKey("Return");
+        Pause(500ms);
+        KeepScreenshot(TakeScreenshot(), "controls-azerty-press-a-key");
+        PressKey("a");
+        keys[4] = {"A"};
+        ASSERT_TRUE(WaitForControls(ControlsScreen(4, keys, buttons), "controls-azerty-hard-drop"));
+        for (int row = 0; row < 2; ++row) PressKey("Up", 40ms), Pause(250ms);
+        PressKey("Right");
+        Pause(500ms);
+        KeepScreenshot(TakeScreenshot(), "controls-azerty-rebinding");
+        PressKey("semicolon");
+        keys[2] = {"UP", ";"};
+        ASSERT_TRUE(WaitForControls(ControlsScreen(2, keys, buttons), "controls-azerty-turn"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options-after"));
+        PressKey("Escape");
+        ASSERT_TRUE(WaitForScreen(TitleMenu(1, DefaultTable()), "title-menu-after-controls"));
+        const std::string file = ReadFile(Folder / "controls.ini");
+        EXPECT_NE(file.find("\nhard_drop = Q\n"), std::string::npos) << file;
+        EXPECT_NE(file.find("\nturn = Up, Comma\n"), std::string::npos) << file;
+        PressKey("Escape");
+        ExpectQuitsCleanly(*game);
+        EXPECT_EQ(game->Stderr(), "");
+    }
+
+    // After a restart, in play: Space does nothing, the key marked A hard-drops.
+    auto game = Launch();
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-azerty-again"));
+    ASSERT_TRUE(FocusGameWindow());
+    StartGame();
+    const std::string before = ReadFile(DataFolder / "data.dat");
+    PressKey("space", 40ms);
+    Pause(1500ms);  // a piece falls a row in 0.2 s: no lock by itself for five seconds
+    EXPECT_EQ(ReadFile(DataFolder / "data.dat"), before) << "Space still hard-drops";
+    PressKey("a", 40ms);
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(DataFolder / "data.dat") != before; }, 15s))
+        << "the key marked A did not hard-drop";
+    PressKey("Escape");
+    ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu-after-play"));
+
+    // "Reset all", one up from the first row, brings Space back.
+    PressKey("Down");
+    PressKey("Return");
+    ASSERT_TRUE(WaitForScreen(OptionsScreen(1, 255, true, true, true), "options-again"));
+    PressKey("Return");
+    ASSERT_TRUE(WaitForControls(ControlsScreen(0, keys, buttons), "controls-read-back"));
+    PressKey("Up");
+    PressKey("Return");
+    keys = {{"LEFT"}, {"RIGHT"}, {"UP"}, {"DOWN"}, {"SPACE"}, {"RETURN"}, {"KEYPAD +"}};
+    ASSERT_TRUE(WaitForControls(ControlsScreen(7, keys, buttons), "controls-reset"));
+    PressKey("Escape");
+    PressKey("Escape");
+    PressKey("Escape");
+    ExpectQuitsCleanly(*game);
+    EXPECT_NE(ReadFile(Folder / "controls.ini").find("\nhard_drop = Space\n"), std::string::npos);
 }
 
 }  // namespace

@@ -153,6 +153,7 @@ Image OptionsScreen(int cursor, int volume, bool bombs, bool shadow, bool previe
         volume /= 10;
         --place;
     } while (volume > 0);
+    ComposeWord(screen, "ENTER CONTROLS", 337, 484);  // the way to the controls screen
     for (int i = 0; i < 5; ++i) {
         ComposeWord(screen, "DEFAULT", 330, 570 + 40 * i);
         ComposePaddedNumber(screen, 0, 600, 570 + 40 * i);

@@ -1,4 +1,4 @@
-// What must hold for the three readers of outside data whatever bytes they are given: the
+// What must hold for the readers of outside data whatever bytes they are given: the
 // libFuzzer targets and the seed test both run these checks, so a seed that once exposed a
 // fault keeps guarding against it in every ordinary test run.
 #pragma once
@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "frontend/controls.h"
 #include "frontend/high_scores.h"
 #include "frontend/options.h"
 #include "platform/dds.h"
@@ -82,6 +84,52 @@ inline std::string CheckOptionsReader(std::string_view text) {
         back.Shadow != options.Shadow || back.Preview != options.Preview) {
         return "the written options read back different";
     }
+    return "";
+}
+
+// "controls.ini": whatever the text, the controls it leaves can be played with (pause has a key
+// and a button, nothing is bound twice or unbindable, a second only beside a first), each
+// problem is one line, and what it leaves is written and read back the same, without a word.
+inline std::string CheckControlsReader(std::string_view text) {
+    ControlsRecord controls;
+    const std::vector<std::string> problems = ReadControls(text, controls);
+    for (const std::string& problem : problems) {
+        if (problem.empty() || problem.find('\n') != std::string::npos)
+            return "a problem is not one line";
+    }
+    const int pause = static_cast<int>(PlayAction::Pause);
+    if (controls.Keys[pause][0] == 0) return "pause has no key";
+    if (controls.Buttons[pause][0] == PadButton::NoButton) return "pause has no button";
+    bool keys[KeyPlaceCount] = {};
+    bool buttons[PadButtonCount] = {};
+    for (int action = 0; action < PlayActionCount; ++action) {
+        if (controls.Keys[action][0] == 0 && controls.Keys[action][1] != 0) {
+            return "a second key without a first";
+        }
+        if (controls.Buttons[action][0] == PadButton::NoButton &&
+            controls.Buttons[action][1] != PadButton::NoButton) {
+            return "a second button without a first";
+        }
+        for (int slot = 0; slot < 2; ++slot) {
+            const KeyPlace key = controls.Keys[action][slot];
+            if (key != 0) {
+                if (!KeyCanBeBound(key)) return "a key that cannot be bound was bound";
+                if (keys[key]) return "a key is bound twice";
+                keys[key] = true;
+            }
+            const PadButton button = controls.Buttons[action][slot];
+            if (button != PadButton::NoButton) {
+                if (!ButtonCanBeBound(button)) return "a button that cannot be bound was bound";
+                if (buttons[static_cast<int>(button)]) return "a button is bound twice";
+                buttons[static_cast<int>(button)] = true;
+            }
+        }
+    }
+    ControlsRecord back;
+    if (!ReadControls(WriteControls(controls), back).empty()) {
+        return "the written controls read back with problems";
+    }
+    if (!(back == controls)) return "the written controls read back different";
     return "";
 }
 

@@ -14,3 +14,6 @@ std::string TextAt(const Frame& frame, int32_t x, int32_t y);
 std::string NumberAt(const Frame& frame, int32_t x, int32_t y);
 // The letter (A to Z) or digit ('0' to '9') a draw shows, or 0 when it shows neither.
 char GlyphOf(const DrawCall& draw);
+// The key and button names drawn closely set (DrawLabel) on row y from x up to `right`: one
+// blank where a name has one, two between names.
+std::string LabelAt(const Frame& frame, int32_t x, int32_t y, int32_t right = 1024);

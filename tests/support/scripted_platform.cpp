@@ -29,6 +29,24 @@ void ScriptedPlatform::Tap(std::initializer_list<uint8_t> keys) {
     Release(1);
 }
 
+void ScriptedPlatform::HoldPlaces(std::initializer_list<KeyPlace> keys,
+                                  std::initializer_list<PadButton> buttons, int polls) {
+    PhysicalInput input;
+    for (KeyPlace key : keys) input.Keys[key] = true;
+    for (PadButton button : buttons) input.Buttons[static_cast<int>(button)] = true;
+    for (int i = 0; i < polls; ++i) PhysicalQueue.push_back(input);
+}
+
+void ScriptedPlatform::ReleasePlaces(int polls) {
+    HoldPlaces({}, {}, polls);
+}
+
+void ScriptedPlatform::TapPlaces(std::initializer_list<KeyPlace> keys,
+                                 std::initializer_list<PadButton> buttons) {
+    HoldPlaces(keys, buttons, 1);
+    ReleasePlaces(1);
+}
+
 std::vector<std::string> ScriptedPlatform::PlaysOn(int32_t channel) const {
     std::vector<std::string> plays;
     for (const SoundCall& call : Sounds) {
@@ -109,12 +127,52 @@ void ScriptedPlatform::PollKeyboard(uint8_t state[256]) {
     ++Polls;
     if (FocusLostAtPolls.count(Polls) != 0) FocusLossPending = true;
     for (int i = 0; i < 256; ++i) state[i] = 0;
-    if (!KeyQueue.empty()) {
+    if (!PhysicalQueue.empty()) {
+        PhysicalInput input = PhysicalQueue.front();
+        PhysicalQueue.pop_front();
+        ReadPhysical(input, state);
+    } else if (PhysicalScript) {
+        PhysicalInput input;
+        PhysicalScript(*this, input);
+        ReadPhysical(input, state);
+    } else if (!KeyQueue.empty()) {
         for (int i = 0; i < 256; ++i) state[i] = KeyQueue.front()[static_cast<size_t>(i)];
         KeyQueue.pop_front();
     } else if (KeyScript) {
         KeyScript(*this, state);
     }
+}
+
+// As a US keyboard gives the keys to the menus: each by its place.
+void ScriptedPlatform::ReadPhysical(PhysicalInput& input, uint8_t state[256]) {
+    for (int place = 1; place < KeyPlaceCount; ++place) {
+        if (!input.Keys[place]) continue;
+        input.MenuCodes[place] = DirectInputCodeOfPlace(static_cast<KeyPlace>(place));
+        if (!LastPhysical.Keys[place]) Pressed = ControlPress{.Key = static_cast<KeyPlace>(place)};
+    }
+    for (int button = 0; button < PadButtonCount; ++button) {
+        if (input.Buttons[button] && !LastPhysical.Buttons[button]) {
+            Pressed = ControlPress{.Button = static_cast<PadButton>(button)};
+        }
+    }
+    LastPhysical = input;
+    FillKeyState(Keys, Controls, input, state);
+}
+
+ControlPress ScriptedPlatform::TakeControlPress() {
+    const ControlPress press = Pressed;
+    Pressed = ControlPress{};
+    return press;
+}
+
+std::string ScriptedPlatform::KeyLabel(KeyPlace place) {
+    const auto label = KeyLabels.find(place);
+    if (label != KeyLabels.end()) return label->second;
+    std::string name = KeyPlaceName(place);
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return name;
 }
 
 SampleId ScriptedPlatform::LoadSample(const char* file) {

@@ -60,6 +60,15 @@ class ScriptedPlatform : public Platform {
     // (if set) fills the state, otherwise no key is down.
     std::deque<std::vector<uint8_t>> KeyQueue;
     std::function<void(ScriptedPlatform&, uint8_t*)> KeyScript;
+    // Keys and buttons by their place instead: while this queue has entries, each poll takes the
+    // next and fills the key state from it as the real platform would, through the controls and
+    // what the keys are for; once it is empty, PhysicalScript (if set) fills the input. Every
+    // key or button that goes down is a press for TakeControlPress.
+    std::deque<PhysicalInput> PhysicalQueue;
+    std::function<void(ScriptedPlatform&, PhysicalInput&)> PhysicalScript;
+    // What the keyboard prints on each key; a key not listed prints its place's name.
+    std::map<KeyPlace, std::string> KeyLabels;
+    PadKind Pad = PadKind::Xbox;
     // The window reads as closed once this many polls, frames or sleeps have happened: a
     // runaway scene ends with WindowClosed instead of hanging the test.
     int64_t CloseAfterPolls = 200'000;
@@ -78,6 +87,12 @@ class ScriptedPlatform : public Platform {
     void Release(int polls = 1);
     // Press and let go: one poll down, one poll up.
     void Tap(std::initializer_list<uint8_t> keys);
+    // The same by place and button, for the physical queue.
+    void HoldPlaces(std::initializer_list<KeyPlace> keys,
+                    std::initializer_list<PadButton> buttons = {}, int polls = 1);
+    void ReleasePlaces(int polls = 1);
+    void TapPlaces(std::initializer_list<KeyPlace> keys,
+                   std::initializer_list<PadButton> buttons = {});
 
     // --- What the game did ---------------------------------------------------------------
     std::vector<Frame> Frames;  // every presented frame
@@ -87,6 +102,8 @@ class ScriptedPlatform : public Platform {
     std::vector<int32_t> Sleeps;
     KeyMode Keys = KeyMode::Menus;  // what the scenes last said the keys are for
     std::vector<KeyMode> KeyModes;  // every change, in order
+    ControlsRecord Controls;        // as the game last set them
+    int32_t ControlsSet = 0;        // how often it did
     int64_t Polls = 0;
     int64_t MessagesTaken = 0;
     int64_t Now = 0;  // the clock in milliseconds
@@ -129,6 +146,13 @@ class ScriptedPlatform : public Platform {
         Keys = mode;
         KeyModes.push_back(mode);
     }
+    void SetControls(const ControlsRecord& controls) override {
+        Controls = controls;
+        ++ControlsSet;
+    }
+    ControlPress TakeControlPress() override;
+    std::string KeyLabel(KeyPlace place) override;
+    PadKind GamepadKind() override { return Pad; }
     void OpenSound() override {}
     SampleId LoadSample(const char* file) override;
     void PlaySound(int32_t channel, SampleId sample) override;
@@ -149,6 +173,9 @@ class ScriptedPlatform : public Platform {
     Frame Pending;
     bool InFrame = false;
     bool FocusLossPending = false;
+    PhysicalInput LastPhysical;
+    ControlPress Pressed;
+    void ReadPhysical(PhysicalInput& input, uint8_t state[256]);
     int64_t SampleLength(SampleId sample) const;
 };
 

@@ -321,6 +321,7 @@ void SaveColon(const std::string& runDir, const PictureFile& file) {
 void MakeFont(const std::string& runDir) {
     for (int i = 0; i < 26; ++i) SaveGlyph(runDir, LetterPictures[i], static_cast<char>('A' + i));
     for (int i = 0; i < 10; ++i) SaveGlyph(runDir, DigitPictures[i], static_cast<char>('0' + i));
+    for (const SignPicture& sign : SignPictures) SaveGlyph(runDir, sign.File, sign.Sign);
     SaveColon(runDir, ColonPicture);
 }
 
@@ -356,45 +357,58 @@ void MakeMenu(const std::string& runDir) {
     }
 }
 
-// The options screen's labels (left-aligned at x 300) and its on/off marks. The capitals sit at
-// the height of the digits drawn on the same row.
+// A row label of the options and controls screens, drawn from the left edge as wide as its
+// word: plain, or selected with an aurora bar under it. The capitals sit at the height of the
+// digits and letters drawn on the same row.
+constexpr double RowCapHeight = 23, RowInkTop = 4;
+
+void SaveRowLabel(const std::string& runDir, const PictureFile& file, const std::string& text,
+                  bool selected) {
+    Picture probe(1, 1);
+    const Fit fit = FitCaps(probe.Cr(), FontId::CondensedBold, text, RowCapHeight, 260);
+    const int width = static_cast<int>(std::ceil(fit.InkWidth)) + 16;
+    Picture p(width, file.Height);
+    const TextStyle style = selected ? GlowStyle() : DimStyle();
+    if (selected) {
+        // An aurora bar under the selected label.
+        cairo_t* cr = p.Cr();
+        cairo_pattern_t* bar = cairo_pattern_create_linear(4, 0, width - 4, 0);
+        cairo_pattern_add_color_stop_rgba(bar, 0, 0.17, 1.0, 0.69, 0.0);
+        cairo_pattern_add_color_stop_rgba(bar, 0.2, 0.17, 1.0, 0.69, 0.9);
+        cairo_pattern_add_color_stop_rgba(bar, 0.8, 0.45, 0.55, 1.0, 0.9);
+        cairo_pattern_add_color_stop_rgba(bar, 1, 0.45, 0.55, 1.0, 0.0);
+        cairo_set_source(cr, bar);
+        RoundedRect(cr, 4, RowInkTop + RowCapHeight + 7, width - 8, 3, 1.5);
+        cairo_fill(cr);
+        cairo_pattern_destroy(bar);
+    }
+    DrawText(p, FontId::CondensedBold, fit.Size, text, 8, RowInkTop, fit.XScale, style);
+    FadeBorders(p, 4);
+    AvoidColourKey(p);
+    SavePicture(runDir, file, p);
+}
+
+// The options screen's labels (left-aligned at x 300) and its on/off marks.
 void MakeOptionLabels(const std::string& runDir) {
-    constexpr double CapHeight = 23, InkTop = 4;
     for (const MenuWord& label : {MenuWord{"VOLUME", VolumePicture, Volume2Picture},
                                   MenuWord{"BOMBS", BombsPicture, Bombs2Picture},
                                   MenuWord{"SHADOW", ShadowPicture, Shadow2Picture},
                                   MenuWord{"PREVIEW", PreviewPicture, Preview2Picture}}) {
-        const std::string text = label.Text;
-        for (int selected = 0; selected < 2; ++selected) {
-            const PictureFile& file = selected ? label.Highlighted : label.Plain;
-            Picture probe(1, 1);
-            const Fit fit = FitCaps(probe.Cr(), FontId::CondensedBold, text, CapHeight, 260);
-            const int width = static_cast<int>(std::ceil(fit.InkWidth)) + 16;
-            Picture p(width, file.Height);
-            const TextStyle style = selected ? GlowStyle() : DimStyle();
-            if (selected) {
-                // An aurora bar under the selected label.
-                cairo_t* cr = p.Cr();
-                cairo_pattern_t* bar = cairo_pattern_create_linear(4, 0, width - 4, 0);
-                cairo_pattern_add_color_stop_rgba(bar, 0, 0.17, 1.0, 0.69, 0.0);
-                cairo_pattern_add_color_stop_rgba(bar, 0.2, 0.17, 1.0, 0.69, 0.9);
-                cairo_pattern_add_color_stop_rgba(bar, 0.8, 0.45, 0.55, 1.0, 0.9);
-                cairo_pattern_add_color_stop_rgba(bar, 1, 0.45, 0.55, 1.0, 0.0);
-                cairo_set_source(cr, bar);
-                RoundedRect(cr, 4, InkTop + CapHeight + 7, width - 8, 3, 1.5);
-                cairo_fill(cr);
-                cairo_pattern_destroy(bar);
-            }
-            DrawText(p, FontId::CondensedBold, fit.Size, text, 8, InkTop, fit.XScale, style);
-            FadeBorders(p, 4);
-            AvoidColourKey(p);
-            SavePicture(runDir, file, p);
-        }
+        SaveRowLabel(runDir, label.Plain, label.Text, false);
+        SaveRowLabel(runDir, label.Highlighted, label.Text, true);
     }
     for (const MenuWord& mark :
          {MenuWord{"ON", OnPicture, On2Picture}, MenuWord{"OFF", OffPicture, Off2Picture}}) {
-        SaveWord(runDir, mark.Plain, mark.Text, CapHeight, 7, DimStyle(), InkTop);
-        SaveWord(runDir, mark.Highlighted, mark.Text, CapHeight, 7, GlowStyle(), InkTop);
+        SaveWord(runDir, mark.Plain, mark.Text, RowCapHeight, 7, DimStyle(), RowInkTop);
+        SaveWord(runDir, mark.Highlighted, mark.Text, RowCapHeight, 7, GlowStyle(), RowInkTop);
+    }
+}
+
+// The controls screen's rows: the actions of play, then "reset all".
+void MakeControlsLabels(const std::string& runDir) {
+    for (const RowPictures& row : ControlsRowPictures) {
+        SaveRowLabel(runDir, row.Plain, row.Word, false);
+        SaveRowLabel(runDir, row.Highlighted, row.Word, true);
     }
 }
 
@@ -933,7 +947,8 @@ void SoftPanel(cairo_t* cr, double x, double y, double w, double h, double alpha
     cairo_stroke(cr);
 }
 
-void MakeTitle(const std::string& runDir) {
+// The title's night: aurora over a mountain ridge.
+Sky TitleSky() {
     Sky s;
     s.Seed = 4242;
     s.Top = Hex(0x02030C);
@@ -952,6 +967,39 @@ void MakeTitle(const std::string& runDir) {
         {175, 40, 70, 0.55, Hex(0x4CFFB8), Hex(0x3A5CFF)},
         {420, 35, 60, 0.4, Hex(0x30FFC0), Hex(0xFF4FD8)},
     };
+    return s;
+}
+
+// Small quiet capitals, as the captions over the tables; returns the ink's width.
+double DrawCaption(Picture& p, const std::string& text, double x, double y, double capHeight = 13) {
+    TextStyle caption = DimStyle();
+    caption.OutlineWidth = 1.5;
+    caption.ShadowAlpha = 0.6;
+    const Fit fit = FitCaps(p.Cr(), FontId::CondensedBold, text, capHeight, 900);
+    DrawText(p, FontId::CondensedBold, fit.Size, text, x, y, fit.XScale, caption);
+    return fit.InkWidth;
+}
+
+// A caption centred on x with a fading line to either side.
+void DrawCentredCaption(Picture& p, const std::string& text, double x, double y) {
+    cairo_t* cr = p.Cr();
+    const Fit fit = FitCaps(cr, FontId::CondensedBold, text, 13, 900);
+    DrawCaption(p, text, x - fit.InkWidth / 2, y);
+    for (int side : {-1, 1}) {
+        const double inner = x + side * (fit.InkWidth / 2 + 12);
+        const double outer = x + side * (fit.InkWidth / 2 + 92);
+        cairo_pattern_t* line = cairo_pattern_create_linear(inner, 0, outer, 0);
+        cairo_pattern_add_color_stop_rgba(line, 0, 0.5, 0.9, 1.0, 0.5);
+        cairo_pattern_add_color_stop_rgba(line, 1, 0.5, 0.9, 1.0, 0.0);
+        cairo_set_source(cr, line);
+        cairo_rectangle(cr, std::min(inner, outer), y + 6, std::abs(outer - inner), 1);
+        cairo_fill(cr);
+        cairo_pattern_destroy(line);
+    }
+}
+
+void MakeTitle(const std::string& runDir) {
+    const Sky s = TitleSky();
     Field f(TitlePicture.Width, TitlePicture.Height);
     PaintSky(f, s);
     Picture p(TitlePicture.Width, TitlePicture.Height);
@@ -962,27 +1010,60 @@ void MakeTitle(const std::string& runDir) {
     SoftPanel(cr, 300, 522, 424, 240, 0.45);
     DrawTitleName(p);
     DrawBlockRow(p, 242);
-    {
-        TextStyle caption = DimStyle();
-        caption.OutlineWidth = 1.5;
-        caption.ShadowAlpha = 0.6;
-        const Fit fit = FitCaps(cr, FontId::CondensedBold, "HIGH SCORES", 13, 200);
-        DrawText(p, FontId::CondensedBold, fit.Size, "HIGH SCORES", 512 - fit.InkWidth / 2, 538,
-                 fit.XScale, caption);
-        for (int side : {-1, 1}) {
-            const double inner = 512 + side * (fit.InkWidth / 2 + 12);
-            const double outer = 512 + side * (fit.InkWidth / 2 + 92);
-            cairo_pattern_t* line = cairo_pattern_create_linear(inner, 0, outer, 0);
-            cairo_pattern_add_color_stop_rgba(line, 0, 0.5, 0.9, 1.0, 0.5);
-            cairo_pattern_add_color_stop_rgba(line, 1, 0.5, 0.9, 1.0, 0.0);
-            cairo_set_source(cr, line);
-            cairo_rectangle(cr, std::min(inner, outer), 544, std::abs(outer - inner), 1);
-            cairo_fill(cr);
-            cairo_pattern_destroy(line);
-        }
-    }
+    DrawCentredCaption(p, "HIGH SCORES", 512, 538);
     AvoidColourKey(p);
     SavePicture(runDir, TitlePicture, p);
+}
+
+// The controls screen's backdrop: the title's night under a heading, glass behind the rows with
+// a caption over each column, and the keys of the screen along the bottom.
+void MakeControlsBackdrop(const std::string& runDir) {
+    const ControlsPlaces& at = ControlsLayout;
+    const PictureFile& file = ControlsBackgroundPicture;
+    const Sky s = TitleSky();
+    Field f(file.Width, file.Height);
+    PaintSky(f, s);
+    Picture p(file.Width, file.Height);
+    FieldToPicture(f, p, 4243);
+    cairo_t* cr = p.Cr();
+
+    TextStyle heading = GlowStyle();
+    heading.OutlineWidth = 3.0;
+    heading.GlowRadius = 12;
+    heading.ShadowRadius = 5;
+    heading.ShadowDy = 3;
+    const Fit fit = FitCaps(cr, FontId::Bold, "CONTROLS", 54, 700);
+    DrawText(p, FontId::Bold, fit.Size, "CONTROLS", 512 - fit.InkWidth / 2, 50, fit.XScale,
+             heading);
+
+    const double top = at.FirstRowY - 42;
+    const double bottom = at.ResetRowY + 62;
+    SoftPanel(cr, at.LabelX - 28, top, at.Right - at.LabelX + 56, bottom - top, 0.5);
+    DrawCaption(p, "ACTION", at.LabelX + 8, top + 14);
+    DrawCaption(p, "KEYBOARD", at.KeysX, top + 14);
+    DrawCaption(p, "GAMEPAD", at.ButtonsX, top + 14);
+    // A faint rule between the actions and "reset all".
+    const double rule = (at.FirstRowY + 7 * at.RowStep + at.ResetRowY) / 2.0 - 6;
+    cairo_pattern_t* line = cairo_pattern_create_linear(at.LabelX, 0, at.Right, 0);
+    cairo_pattern_add_color_stop_rgba(line, 0, 0.5, 0.9, 1.0, 0.0);
+    cairo_pattern_add_color_stop_rgba(line, 0.5, 0.5, 0.9, 1.0, 0.35);
+    cairo_pattern_add_color_stop_rgba(line, 1, 0.5, 0.9, 1.0, 0.0);
+    cairo_set_source(cr, line);
+    cairo_rectangle(cr, at.LabelX, rule, at.Right - at.LabelX, 1);
+    cairo_fill(cr);
+    cairo_pattern_destroy(line);
+
+    SoftPanel(cr, at.LabelX - 28, bottom + 22, at.Right - at.LabelX + 56, 74, 0.45);
+    const char* help[2] = {
+        "UP / DOWN  CHOOSE A ROW        ENTER  NEW KEY OR BUTTON        RIGHT  ADD A SECOND KEY",
+        "BACKSPACE  FORGET THE SECOND KEY        ESC  CANCEL, OR SAVE AND GO BACK",
+    };
+    for (int i = 0; i < 2; ++i) {
+        const Fit helpFit = FitCaps(cr, FontId::CondensedBold, help[i], 13, 900);
+        DrawCaption(p, help[i], 512 - helpFit.InkWidth / 2, bottom + 40 + 26 * i);
+    }
+    AvoidColourKey(p);
+    SavePicture(runDir, file, p);
 }
 
 // Drawn as shapes on a 64-unit square and scaled, so that every size is sharp.
@@ -1077,11 +1158,13 @@ void MakePictures(const std::string& runDir) {
     MakeFont(runDir);
     MakeMenu(runDir);
     MakeOptionLabels(runDir);
+    MakeControlsLabels(runDir);
     MakeBonusHeading(runDir);
     MakeBlocks(runDir);
     MakeIcon(runDir);
     MakeHud(runDir);
     MakeTitle(runDir);
+    MakeControlsBackdrop(runDir);
     MakeBackdrops(runDir);
 }
 

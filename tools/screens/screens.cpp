@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "app/application.h"
+#include "frontend/controls.h"
+#include "frontend/controls_screen.h"
+#include "frontend/high_scores.h"
 #include "frontend/options.h"
 #include "frontend/score_screen.h"
 #include "frontend/title_menu.h"
@@ -25,6 +28,7 @@
 #include "game/play_scene.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
+#include "platform/file.h"
 #include "platform/forwarding_platform.h"
 #include "platform/renderer.h"
 #include "platform/sdl/sdl_platform_impl.h"
@@ -39,6 +43,7 @@ class ScreenPlatform final : public ForwardingPlatform {
   public:
     using ForwardingPlatform::ForwardingPlatform;
     std::deque<std::vector<uint8_t>> Keys;  // one entry per poll; then nothing is down
+    std::deque<ControlPress> Presses;       // what each poll finds pressed, beside Keys
     std::function<void(int frame)> OnFrame;
     int Frames = 0;
 
@@ -47,9 +52,16 @@ class ScreenPlatform final : public ForwardingPlatform {
         down[key] = 0x80;
         for (int i = 0; i < polls; ++i) Keys.push_back(down);
         Keys.emplace_back(256, 0);
+        Presses.resize(Keys.size());
+    }
+    // A key pressed by its place, as the controls screen takes it.
+    void PressPlace(KeyPlace place) {
+        Press(DirectInputCodeOfPlace(place));
+        Presses[Presses.size() - 2] = ControlPress{.Key = place};
     }
     void Idle(int polls) {
         for (int i = 0; i < polls; ++i) Keys.emplace_back(256, 0);
+        Presses.resize(Keys.size());
     }
 
     void EndFrame() override {
@@ -68,7 +80,17 @@ class ScreenPlatform final : public ForwardingPlatform {
         }
         for (int i = 0; i < 256; ++i) state[i] = Keys.front()[static_cast<size_t>(i)];
         Keys.pop_front();
+        Pressed = Presses.front();
+        Presses.pop_front();
     }
+    ControlPress TakeControlPress() override {
+        const ControlPress press = Pressed;
+        Pressed = ControlPress{};
+        return press;
+    }
+
+  private:
+    ControlPress Pressed;
     void Sleep(int32_t) override {}  // nobody is watching: no need to wait
 };
 
@@ -86,6 +108,31 @@ void Save(const std::string& name) {
     }
     if (surface) SDL_FreeSurface(surface);
 }
+
+// Puts a file of the run folder back as it was (or removes it) when it goes: the screens that
+// save their file must not change the player's.
+class KeptFile {
+  public:
+    explicit KeptFile(const char* name) : Name(name) {
+        Existed = ReadWholeFile(Name, Content, Error) == FileRead::Read;
+    }
+    ~KeptFile() {
+        if (Existed) {
+            ReplaceFile(Name, Content, Error);
+        } else {
+            std::filesystem::remove(Name, Ignored);
+        }
+    }
+    KeptFile(const KeptFile&) = delete;
+    KeptFile& operator=(const KeptFile&) = delete;
+
+  private:
+    const char* Name;
+    bool Existed = false;
+    std::string Content;
+    std::string Error;
+    std::error_code Ignored;
+};
 
 // A ragged stack of every colour over the lower part of the well.
 void FillStack(int fromRow) {
@@ -135,6 +182,10 @@ int main(int argc, char** argv) {
     };
     RunTitleMenu();
 
+    KeptFile keptOptions(OptionsFileName);
+    KeptFile keptControls(ControlsFileName);
+    KeptFile keptScores(HighScoreFileName);
+
     // Options, on the bombs row with bombs off.
     Options.Bombs = false;
     start = platform.Frames;
@@ -146,6 +197,26 @@ int main(int argc, char** argv) {
     };
     RunOptionsScreen();
     Options.Bombs = true;
+
+    // The controls screen in the middle of a rebinding: X made hard drop's only key (taking it
+    // from turn, which had it second), and a second key for left awaited.
+    Controls.Keys[static_cast<int>(PlayAction::Turn)][1] = PlaceX;
+    platform.Idle(2);
+    for (int row = 0; row < 4; ++row) platform.Press(DIK_DOWN), platform.Idle(10);
+    platform.Press(DIK_RETURN);
+    platform.Idle(3);
+    platform.PressPlace(PlaceX);
+    platform.Idle(3);
+    for (int row = 0; row < 4; ++row) platform.Press(DIK_UP), platform.Idle(10);
+    platform.Press(DIK_RIGHT);
+    platform.Idle(20);
+    platform.PressPlace(PlaceEscape);  // cancels the wait
+    platform.Press(DIK_ESCAPE);        // leaves the screen
+    platform.OnFrame = [&](int) {
+        if (platform.Keys.size() == 4) Save("3b-controls-rebinding");  // before the Escapes
+    };
+    RunControlsScreen();
+    Controls = ControlsRecord{};
 
     // Play at level 1 and at level 9.
     platform.OnFrame = [](int) {};

@@ -193,7 +193,7 @@ void ReadHostKeys(uint8_t state[256]) {
 }
 
 void AnnounceKeyMode(KeyMode mode) {
-    TellPageKeyMode(static_cast<int>(mode));  // 0 the menus, 1 play, 2 a name
+    TellPageKeyMode(static_cast<int>(mode));  // 0 the menus, 1 play, 2 a name, 3 the pause
 }
 
 void AnnounceProgramEnd(int status) {
