@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "game/assets.h"
 #include "game/layout.h"
@@ -113,6 +114,9 @@ struct SpriteSet {
 extern GameStateRecord GameState;
 extern OptionsRecord Options;
 extern HighScoreTableRecord HighScoreTable;
+// The names this copy of the game entered that "scores.dat" does not hold yet, its save having
+// failed, oldest first: the next save and the title menu's reading of the file put them in again.
+extern std::vector<HighScoreEntry> UnsavedHighScores;
 extern SpriteSet Sprites;
 // The keyboard as the last poll found it: 256 bytes indexed by DirectInput key code
 // (platform/keyboard.h), a key down while its byte is non-zero.
