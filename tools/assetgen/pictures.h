@@ -14,4 +14,8 @@ void MakePictures(const std::string& runDir);
 // them out: hicolor/SIZExSIZE/apps/zantorvix.png.
 void MakeDesktopIcons(const std::string& iconDir);
 
+// Writes the icons of the installed page, 192 and 512 pixels square, under webDir:
+// icons/icon-SIZE.png.
+void MakeWebIcons(const std::string& webDir);
+
 }  // namespace assetgen
