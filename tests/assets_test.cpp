@@ -4,6 +4,7 @@
 // colour-key pixels).
 #include "game/assets.h"
 
+#include <SDL_image.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <zlib.h>
@@ -751,6 +752,22 @@ std::string Gunzipped(const std::string& packed) {
     return out;
 }
 
+// A picture's pixels as SDL_image reads it, as 0xAARRGGBB.
+std::vector<uint32_t> Argb(const std::string& path) {
+    SDL_Surface* read = IMG_Load(path.c_str());
+    if (read == nullptr) throw std::runtime_error("cannot read " + path);
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(read, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(read);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < argb->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
+        pixels.insert(pixels.end(), row, row + argb->w);
+    }
+    SDL_FreeSurface(argb);
+    return pixels;
+}
+
 // Samples of a sound file as libsndfile reads it, whatever its format; empty when it cannot.
 struct Decoded {
     SF_INFO Info{};
@@ -792,6 +809,23 @@ TEST(AssetsTest, TheBrowsersPacksHoldEveryFileAndItsEffectsSoundAsTheDesktops) {
             std::string packed(bytes.begin() + static_cast<long>(start),
                                bytes.begin() + static_cast<long>(stop));
             if ((*file)[4].matched) packed = Gunzipped(packed);
+            if (path == RunFolderPath(TitlePicture.Name)) {
+                // The loading screen's picture is a JPEG in the page, the same to the eye.
+                EXPECT_EQ(packed, TextOf(WebCopyDir + "/" + path));
+                EXPECT_EQ(packed.substr(0, 3), "\xFF\xD8\xFF");
+                const std::vector<uint32_t> png = Argb(RunDir + "/" + path);
+                const std::vector<uint32_t> jpeg = Argb(WebCopyDir + "/" + path);
+                ASSERT_EQ(png.size(), jpeg.size());
+                double sum = 0;
+                for (size_t i = 0; i < png.size(); ++i) {
+                    for (const int shift : {16, 8, 0}) {
+                        sum += std::abs(int(png[i] >> shift & 0xFF) - int(jpeg[i] >> shift & 0xFF));
+                    }
+                    EXPECT_NE(jpeg[i] & 0xFFFFFF, 0xFF00FFu) << "a pixel the game would key out";
+                }
+                EXPECT_LT(sum / (3.0 * png.size()), 1.5);
+                continue;
+            }
             if (path.rfind(".wav") != path.size() - 4) {
                 EXPECT_TRUE(packed == TextOf(RunDir + "/" + path)) << path;
                 continue;

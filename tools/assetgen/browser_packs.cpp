@@ -1,10 +1,12 @@
 #include "browser_packs.h"
 
+#include <SDL_image.h>
 #include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -75,9 +77,37 @@ void WriteAll(const std::string& path, const std::string& bytes) {
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
+// The loading screen's picture is the bulk of the first pack, and a PNG only because the desktop
+// keeps it lossless: the page's copy is a JPEG of it at quality 95, a third of the size and the
+// same to the eye, under the name the game asks for (SDL_image tells the format by the bytes).
+// Kept only if no pixel of it decodes to the magenta the game makes transparent.
+void WriteBrowserTitle(const std::string& runDir, const std::string& webDir) {
+    const std::string name = RunFolderPath(TitlePicture.Name);
+    const std::string path = webDir + "/" + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> title(
+        IMG_Load((runDir + "/" + name).c_str()), SDL_FreeSurface);
+    if (!title || IMG_SaveJPG(title.get(), path.c_str(), 95) != 0) {
+        throw std::runtime_error("cannot write " + path + ": " + SDL_GetError());
+    }
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> read(IMG_Load(path.c_str()),
+                                                              SDL_FreeSurface);
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> back(
+        read ? SDL_ConvertSurfaceFormat(read.get(), SDL_PIXELFORMAT_ARGB8888, 0) : nullptr,
+        SDL_FreeSurface);
+    bool keyed = !back;
+    for (int y = 0; back && !keyed && y < back->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(back->pixels) + y * back->pitch);
+        for (int x = 0; x < back->w && !keyed; ++x) keyed = (row[x] & 0xFFFFFF) == 0xFF00FF;
+    }
+    if (keyed) std::filesystem::remove(path);
+}
+
 }  // namespace
 
 void PackForBrowser(const std::string& runDir, const std::string& webDir) {
+    WriteBrowserTitle(runDir, webDir);
     std::string index = "{";
     for (const Pack& pack : PacksInLoadingOrder()) {
         std::string bytes;
