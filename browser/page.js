@@ -154,6 +154,8 @@
           if (worker.state === "installed") tellOfWaitingBuild();
         });
       });
+      // Asks the site for a new build at every start (the browser itself may wait a day).
+      registration.update().catch(function () {});
     }, function (error) {
       console.warn("zantorvix: the page cannot be kept for offline play (" + error.message + ")");
     });
