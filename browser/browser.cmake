@@ -72,7 +72,7 @@ function(zantorvix_page target)
 
     # The page's own files, the packs and the icons, copied whenever they change.
     set(copies)
-    foreach(file index.html page.js page.css manifest.webmanifest)
+    foreach(file index.html page.js page.css touch.js manifest.webmanifest)
         list(APPEND copies "${web}/${file}=${file}")
     endforeach()
     foreach(file first.data rest.data icons/icon-192.png icons/icon-512.png)

@@ -1,8 +1,9 @@
 // The page around the game. It starts the program on the canvas; leaves the browser its own
-// shortcuts and gives the game every other key; says "press a key" while the browser holds the
-// sound back; lists the recorded games to download or watch, and plays a replay file from this
-// computer; offers a new start when the program ends; and, once every file of the page is in,
-// has the service worker keep the page for offline play, saying when a new version waits.
+// shortcuts and gives the game every other key; asks the browser for sound at each key, click
+// or tap until it plays, and says "press a key" until the first; lists the recorded games to
+// download or watch, and plays a replay file from this computer; offers a new start when the
+// program ends; and, once every file of the page is in, has the service worker keep the page for
+// offline play, saying when a new version waits. The touch controls are touch.js's.
 "use strict";
 
 (function () {
@@ -21,6 +22,12 @@
 
   function startAfresh() {
     location.href = location.pathname;
+  }
+
+  // "Press a key", or on a touch screen "Tap or press a key".
+  function pressWords() {
+    var touch = Module.touchScreen && Module.touchScreen();
+    return touch ? "tap or press a key" : "press a key";
   }
 
   // What the program does: play; watch a replay (?replay=NAME, one of the recorded games); or
@@ -92,12 +99,12 @@
       if (verb === "check") {
         say(status === 0 ? "The replay matches its recording" : "The replay does not match (see the console)");
       } else {
-        say(watching ? "The replay is over: press a key to play"
-                     : "Zantorvix has ended: press a key to play again");
+        say(watching ? "The replay is over: " + pressWords() + " to play"
+                     : "Zantorvix has ended: " + pressWords() + " to play again");
       }
       setTimeout(function () {
         window.addEventListener("keydown", startAfresh, true);
-        window.addEventListener("mousedown", startAfresh, true);
+        window.addEventListener("pointerdown", startAfresh, true);
       }, 300);
     },
   };
@@ -118,15 +125,36 @@
     }, true);
   });
 
-  // Browsers start sound only after a key or a click on the page; until then the game plays on
-  // silently and the page says so.
+  // Browsers start sound only from a key, a click or a tap on the page; until then the game
+  // plays on silently and the page asks for one. The sound is asked for again at every such
+  // gesture until it plays: iOS Safari counts no touchstart as one (SDL's own start listens
+  // for that), and a phone holds the sound again after a call or another app. A browser that
+  // still holds it after the first gesture (one with no sound device) is not asked again by
+  // the page's words, which would not help.
+  var gestureSeen = false;
+  function askForSound() {
+    gestureSeen = true;
+    var sound = Module.SDL2 && Module.SDL2.audioContext;
+    if (sound && sound.state !== "running" && sound.state !== "closed") {
+      sound.resume().catch(function () {});
+    }
+  }
+  ["touchend", "pointerup", "click", "keydown", "mousedown"].forEach(function (type) {
+    window.addEventListener(type, askForSound, true);
+  });
+
+  var asking = "";
   setInterval(function () {
     var sound = Module.SDL2 && Module.SDL2.audioContext;
-    var held = started && !ended && sound && sound.state === "suspended";
-    if (held) {
-      say("Press a key");
-    } else if (started && !ended && notice.textContent === "Press a key") {
+    var held = started && !ended && !gestureSeen && sound && sound.state !== "running";
+    var words = pressWords();
+    var text = words.charAt(0).toUpperCase() + words.slice(1);
+    if (held && notice.textContent !== text) {
+      say(text);
+      asking = text;
+    } else if (!held && asking && notice.textContent === asking) {
       say("");
+      asking = "";
     }
   }, 200);
 
@@ -212,7 +240,8 @@
   // out of the game's picture otherwise.
   var button = document.getElementById("replays-button");
   var hideButton = null;
-  window.addEventListener("mousemove", function () {
+  window.addEventListener("pointermove", function (event) {
+    if (event.pointerType !== "mouse") return;
     button.classList.add("shown");
     clearTimeout(hideButton);
     hideButton = setTimeout(function () {

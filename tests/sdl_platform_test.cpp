@@ -543,8 +543,9 @@ TEST_F(SdlPlatformTest, KeyboardPollsKeepTheEventQueueFromFillingUp) {
     EXPECT_TRUE(AQuitIsHeardByAPoll(*Sdl));
 }
 
-TEST_F(SdlPlatformTest, AKeyTappedBetweenTwoPollsReadsDownAtTheNextPollOnce) {
+TEST_F(SdlPlatformTest, AKeyOrAGamepadButtonTappedBetweenTwoPollsReadsDownAtTheNextPollOnce) {
     OPEN_DISPLAY_OR_SKIP();
+    Sdl->CreateKeyboard();
     uint8_t keys[256];
     SDL_Event down{};
     down.type = SDL_KEYDOWN;
@@ -554,6 +555,24 @@ TEST_F(SdlPlatformTest, AKeyTappedBetweenTwoPollsReadsDownAtTheNextPollOnce) {
     ASSERT_EQ(SDL_PushEvent(&down), 1);
     ASSERT_EQ(SDL_PushEvent(&up), 1);
     Sdl->BeginFrame();  // a frame's events are taken as it ends, without losing the tap
+    Sdl->EndFrame();
+    Sdl->PollKeyboard(keys);
+    EXPECT_NE(keys[DIK_SPACE], 0);
+    EXPECT_EQ(std::count(std::begin(keys), std::end(keys), 0), 255);
+    Sdl->PollKeyboard(keys);
+    EXPECT_EQ(keys[DIK_SPACE], 0);
+
+    // The gamepad's B is Space too, and so is a tap of it.
+    SDL_Event press{};
+    press.type = SDL_CONTROLLERBUTTONDOWN;
+    press.cbutton.button = SDL_CONTROLLER_BUTTON_B;
+    press.cbutton.state = SDL_PRESSED;
+    SDL_Event release = press;
+    release.type = SDL_CONTROLLERBUTTONUP;
+    release.cbutton.state = SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&press), 1);
+    ASSERT_EQ(SDL_PushEvent(&release), 1);
+    Sdl->BeginFrame();
     Sdl->EndFrame();
     Sdl->PollKeyboard(keys);
     EXPECT_NE(keys[DIK_SPACE], 0);

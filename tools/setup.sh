@@ -25,8 +25,11 @@ BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
 # The browser build: Emscripten (which brings Node.js, also the page's local server), and
 # dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
 WEB_PACKAGES=(emscripten nodejs dpkg-dev)
-# The browser journey drives the page in Debian's Chromium.
-BROWSER_TEST_PACKAGES=(chromium "${WEB_PACKAGES[@]}")
+# ./web --bench measures the page in Debian's Chromium, driven with puppeteer-core, which npm
+# installs from tools/web/package-lock.json.
+WEB_BENCH_PACKAGES=(chromium npm "${WEB_PACKAGES[@]}")
+# The browser journeys play the page in Debian's Chromium and Firefox the same way.
+BROWSER_TEST_PACKAGES=(firefox-esr "${WEB_BENCH_PACKAGES[@]}")
 # GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
 # layouts for the one typed under French; the checkers of the desktop entry, the AppStream
 # file and the Debian package, which a test builds. ./test builds every target, the benchmark
@@ -69,7 +72,7 @@ case "$purpose" in
         ;;
     web-bench)
         # ./web --bench: the desktop benchmark for its column, and Chromium for the page's.
-        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${BROWSER_TEST_PACKAGES[@]}")
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WEB_BENCH_PACKAGES[@]}")
         targets=(zantorvix zantorvix_assets zantorvix_bench)
         options=(-DZANTORVIX_BENCH=ON)
         ;;
@@ -94,9 +97,15 @@ esac
 options+=("$@")
 BUILD_DIR=${BUILD_DIR:-build}
 
-# One dpkg-query for the whole list: names it does not know are simply not installed.
-installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
-    awk '$NF == "installed" { print $1 }' || true)
+# One dpkg-query for every installed package and what it provides: a name that an installed
+# package provides counts as installed (Node.js from another source brings its own npm, which
+# Debian's npm would conflict with).
+installed=$(dpkg-query -W -f='${db:Status-Abbrev}|${Package}|${Provides}\n' 2>/dev/null |
+    awk -F'|' '$1 ~ /^ii/ {
+        print $2
+        count = split($3, provided, ",")
+        for (i = 1; i <= count; ++i) { name = provided[i]; sub(/^ +/, "", name); sub(/ .*/, "", name); print name }
+    }' || true)
 missing=()
 for package in "${packages[@]}"; do
     if ! grep -qxF "$package" <<<"$installed" && [[ " ${missing[*]} " != *" $package "* ]]; then

@@ -77,6 +77,11 @@ void ApplyFullScreen(SDL_Window* window, bool fullScreen, WindowedSize& windowed
 // the software renderer has not drawn it again.
 void PresentFrame(SDL_Renderer* renderer, bool redrawn);
 
+// True once when the window has lost the picture last shown without a window event saying so:
+// a page's canvas is sized again at every resize of the browser's window, even to the size it
+// had, which clears it.
+bool PictureLost();
+
 // Sleeps the program's one game thread for `ns` nanoseconds (in a page, handing it back to the
 // browser meanwhile).
 void SleepFor(int64_t ns);
@@ -115,6 +120,13 @@ class TuneDecoder {
 // when they are no MP3.
 std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& bytes, long& rate, int& channels,
                                              std::string& error);
+
+// --- Keys of the host's own ------------------------------------------------------------------
+
+// Adds to `state` the keys pressed through the host's own controls, at each poll: a page's
+// touch buttons (held, or pressed since the last poll) and the phone keyboard's letters for a
+// name. A desktop has none.
+void ReadHostKeys(uint8_t state[256]);
 
 // --- What the page needs from the game -----------------------------------------------------
 

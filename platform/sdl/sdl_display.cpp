@@ -187,6 +187,7 @@ void SdlPlatform::EndFrame() {
     }
     // The software renderer draws into the window's own picture, which stays between presents;
     // OpenGL's back buffer must be filled every time.
+    if (PictureLost()) ScreenStale = true;
     const bool redraw = changed || ScreenStale || !KeepsScreen || !Options.DrawLess;
     if (redraw) {
         SDL_SetRenderTarget(Render, nullptr);

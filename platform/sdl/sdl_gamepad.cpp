@@ -18,6 +18,30 @@ namespace {
 // to the side that wanders a little upward does not also turn the piece.
 constexpr int StickThreshold = 16384;
 
+// The buttons and the keys they press.
+struct ButtonKey {
+    SDL_GameControllerButton Button;
+    uint8_t Key;
+};
+constexpr ButtonKey ButtonKeys[] = {
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, DIK_UP},       {SDL_CONTROLLER_BUTTON_A, DIK_UP},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, DIK_DOWN},   {SDL_CONTROLLER_BUTTON_DPAD_LEFT, DIK_LEFT},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, DIK_RIGHT}, {SDL_CONTROLLER_BUTTON_B, DIK_SPACE},
+    {SDL_CONTROLLER_BUTTON_START, DIK_RETURN},     {SDL_CONTROLLER_BUTTON_BACK, DIK_ESCAPE},
+};
+
+// The arrow key the left stick presses at (x, y), or 0 when it is near the middle.
+uint8_t StickKey(int x, int y) {
+    if (std::abs(x) >= std::abs(y)) {
+        if (x <= -StickThreshold) return DIK_LEFT;
+        if (x >= StickThreshold) return DIK_RIGHT;
+        return 0;
+    }
+    if (y <= -StickThreshold) return DIK_UP;
+    if (y >= StickThreshold) return DIK_DOWN;
+    return 0;
+}
+
 SDL_JoystickID InstanceOf(SDL_GameController* pad) {
     return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
 }
@@ -52,29 +76,35 @@ void SdlPlatform::NoticeGamepad(const SDL_ControllerDeviceEvent& device) {
     }
 }
 
+void SdlPlatform::LatchGamepad(const SDL_Event& event) {
+    if (!GamepadsOpen) return;
+    // A button or a push of the stick let go before the next poll still reads as down at it,
+    // once, as a key tapped on the keyboard does.
+    if (event.type == SDL_CONTROLLERBUTTONDOWN) {
+        for (const ButtonKey& pair : ButtonKeys) {
+            if (pair.Button == event.cbutton.button) Latched[pair.Key] = 0x80;
+        }
+        return;
+    }
+    const SDL_ControllerAxisEvent& axis = event.caxis;
+    const bool across = axis.axis == SDL_CONTROLLER_AXIS_LEFTX;
+    if (!across && axis.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
+    SDL_GameController* pad = SDL_GameControllerFromInstanceID(axis.which);
+    if (pad == nullptr) return;
+    const int other = SDL_GameControllerGetAxis(
+        pad, across ? SDL_CONTROLLER_AXIS_LEFTY : SDL_CONTROLLER_AXIS_LEFTX);
+    const uint8_t key = across ? StickKey(axis.value, other) : StickKey(other, axis.value);
+    if (key != 0) Latched[key] = 0x80;
+}
+
 void SdlPlatform::ReadGamepads(uint8_t state[256]) {
     for (SDL_GameController* pad : Gamepads) {
-        const auto pressed = [pad](SDL_GameControllerButton button) {
-            return SDL_GameControllerGetButton(pad, button) != 0;
-        };
-        const int x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
-        const int y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
-        const bool across = std::abs(x) >= std::abs(y);
-        const bool stickLeft = across && x <= -StickThreshold;
-        const bool stickRight = across && x >= StickThreshold;
-        const bool stickUp = !across && y <= -StickThreshold;
-        const bool stickDown = !across && y >= StickThreshold;
-        const auto set = [state](uint8_t key, bool down) {
-            if (down) state[key] = 0x80;
-        };
-        set(DIK_UP,
-            pressed(SDL_CONTROLLER_BUTTON_DPAD_UP) || stickUp || pressed(SDL_CONTROLLER_BUTTON_A));
-        set(DIK_DOWN, pressed(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || stickDown);
-        set(DIK_LEFT, pressed(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || stickLeft);
-        set(DIK_RIGHT, pressed(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || stickRight);
-        set(DIK_SPACE, pressed(SDL_CONTROLLER_BUTTON_B));
-        set(DIK_RETURN, pressed(SDL_CONTROLLER_BUTTON_START));
-        set(DIK_ESCAPE, pressed(SDL_CONTROLLER_BUTTON_BACK));
+        for (const ButtonKey& pair : ButtonKeys) {
+            if (SDL_GameControllerGetButton(pad, pair.Button) != 0) state[pair.Key] = 0x80;
+        }
+        const uint8_t stick = StickKey(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
+                                       SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
+        if (stick != 0) state[stick] = 0x80;
     }
 }
 

@@ -45,6 +45,10 @@ void SdlPlatform::Notice(const SDL_Event& event) {
         case SDL_CONTROLLERDEVICEREMOVED:
             NoticeGamepad(event.cdevice);
             break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERAXISMOTION:
+            LatchGamepad(event);
+            break;
         default:
             break;
     }
@@ -111,4 +115,5 @@ void SdlPlatform::PollKeyboard(uint8_t state[256]) {
     for (int code = 1; code < 256; ++code) state[code] |= Latched[code];
     std::fill(std::begin(Latched), std::end(Latched), uint8_t{0});
     ReadGamepads(state);
+    ReadHostKeys(state);
 }

@@ -110,6 +110,7 @@ class SdlPlatform final : public Platform {
     void NoticeKey(const SDL_KeyboardEvent& key);
     void OpenGamepads();
     void NoticeGamepad(const SDL_ControllerDeviceEvent& device);
+    void LatchGamepad(const SDL_Event& event);  // a button pressed or the stick pushed
     void ReadGamepads(uint8_t state[256]);
     void CloseGamepads();
     std::string AssetPath(const char* file) const;

@@ -6,6 +6,7 @@ set -euo pipefail
 site=$(cd "$1" && pwd)
 cd "$(dirname "$0")/../.."
 BUILD_DIR=build tools/setup.sh web-bench
+tools/web/modules.sh
 desktop=$(mktemp)
 trap 'rm -f "$desktop"' EXIT
 echo "The desktop game first: one run of ./bench's table"

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "platform/frame_clock.h"
+#include "platform/keyboard.h"
 #include "platform/sdl/host.h"
 #include "platform/sdl/sdl_renderer_choice.h"
 
@@ -22,7 +24,47 @@ constexpr const char* DataFolder = "/zantorvix";
 // Browsers hold a timer set inside a timer's callback back at least this long.
 constexpr int64_t TimerGrain = 4 * FrameClock::Millisecond;
 
+// The page's touch buttons, in the order of the bits it reports them in (browser/touch.js), and
+// the keys they press: a gamepad whose buttons are fixed.
+constexpr uint8_t TouchButtonKeys[] = {
+    DIK_LEFT,    // Left
+    DIK_RIGHT,   // Right
+    DIK_UP,      // Up
+    DIK_DOWN,    // Down
+    DIK_UP,      // Turn
+    DIK_SPACE,   // Hard drop
+    DIK_RETURN,  // Start
+    DIK_ESCAPE,  // Back
+};
+
+// The key the name entry reads for a character typed into the page's name field.
+uint8_t KeyOfTyped(int character) {
+    if (character >= 'A' && character <= 'Z') return LetterKeys[character - 'A'];
+    if (character == ' ') return DIK_SPACE;
+    if (character == '\b') return DIK_BACK;
+    return 0;
+}
+
 // clang-format off
+// The page's touch buttons held or pressed since the last call, one bit each, and in bits 8 to
+// 15 the character of the name field that is down at this poll; 0 before the page is ready.
+EM_JS(int, ReadPageTouch, (), {
+    return Module["readTouch"] ? Module["readTouch"]() : 0;
+});
+
+// True once after the browser's window was resized: SDL then sizes the canvas again, which
+// clears it even when its size stays the same (a resize that only moves the page's controls).
+// The listener is added after SDL's own, so it runs after it.
+EM_JS(int, TakeCanvasResized, (), {
+    if (!Module["watchesResizes"]) {
+        Module["watchesResizes"] = true;
+        window.addEventListener("resize", function () { Module["canvasResized"] = true; });
+    }
+    const resized = Module["canvasResized"] === true;
+    Module["canvasResized"] = false;
+    return resized ? 1 : 0;
+});
+
 EM_JS(void, TellPageKeyMode, (int mode), {
     if (Module["keyModeChanged"]) Module["keyModeChanged"](mode);
 });
@@ -136,6 +178,10 @@ void PresentFrame(SDL_Renderer* renderer, bool redrawn) {
     CountPresentInPage();
 }
 
+bool PictureLost() {
+    return TakeCanvasResized() != 0;
+}
+
 void SleepFor(int64_t ns) {
     // The page runs on this one thread: the sleep hands it back to the browser, which shows
     // the canvas, takes the keys and feeds the sound meanwhile. A sleep shorter than a timer's
@@ -155,6 +201,15 @@ bool AssetFileToCome(const std::string& path) {
 
 void AwaitAssetFile(const std::string& path) {
     if (AssetFileToCome(path)) WaitForPackedFile(path.c_str());
+}
+
+void ReadHostKeys(uint8_t state[256]) {
+    const int touch = ReadPageTouch();
+    for (size_t button = 0; button < std::size(TouchButtonKeys); ++button) {
+        if ((touch & (1 << button)) != 0) state[TouchButtonKeys[button]] = 0x80;
+    }
+    const uint8_t typed = KeyOfTyped((touch >> 8) & 0xFF);
+    if (typed != 0) state[typed] = 0x80;
 }
 
 void AnnounceKeyMode(KeyMode mode) {

@@ -45,6 +45,10 @@ void PresentFrame(SDL_Renderer* renderer, bool) {
     SDL_RenderPresent(renderer);
 }
 
+bool PictureLost() {
+    return false;  // a change of the window's size comes as a window event
+}
+
 void SleepFor(int64_t ns) {
     std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
 }
@@ -59,6 +63,8 @@ bool AssetFileToCome(const std::string&) {
 }
 
 void AwaitAssetFile(const std::string&) {}
+
+void ReadHostKeys(uint8_t*) {}
 
 void AnnounceKeyMode(KeyMode) {}
 
