@@ -12,7 +12,8 @@ namespace assetgen {
 // with a 1 after the compressed ones:
 //   {"first.data":{"size":N,"files":[["/gfx/titlebkg.png",START,END],...]},"rest.data":{...}}
 // A file of the browser's own under webDir (an effect as Ogg Vorbis, the loading screen's
-// picture as JPEG, which this writes) is packed in place of the run folder's. Throws std::runtime_error on failure.
+// picture as JPEG, which this writes) is packed in place of the run folder's. Throws
+// std::runtime_error on failure.
 void PackForBrowser(const std::string& runDir, const std::string& webDir);
 
 }  // namespace assetgen
