@@ -50,7 +50,7 @@ install(FILES ${ZANTORVIX_DESKTOP_DIR}/copyright ${ZANTORVIX_DESKTOP_BUILD}/chan
 # The Debian package: ./package, or `cpack -G DEB` in the build folder.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zantorvix)
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Zantorvix developers")
 set(CPACK_PACKAGE_CONTACT "Zantorvix developers <zantorvix@zantorvix.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle game with bombs")

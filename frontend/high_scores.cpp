@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "game/lettering.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ std::string DecodeName(std::string_view item) {
 std::string WriteHighScoreTable(const HighScoreTableRecord& table) {
     std::string text;
     for (const HighScoreEntry& entry : table) {
-        if (!text.empty()) text += '\n';
+        if (!text.empty()) text += TextLineEnd;
         text += EncodeName(entry.Name);
-        text += '\n';
+        text += TextLineEnd;
         text += std::to_string(entry.Score);
     }
     return text;

@@ -5,6 +5,7 @@
 #include "game/keys.h"
 #include "game/lettering.h"
 #include "game/sound_bank.h"
+#include "platform/file.h"
 #include "platform/renderer.h"
 #include "platform/system.h"
 
@@ -56,8 +57,9 @@ void SetVolumeTo(int32_t volume) {
 }  // namespace
 
 std::string WriteOptions(const OptionsRecord& options) {
-    return std::to_string(options.Volume) + '\n' + (options.Bombs ? "1" : "0") + '\n' +
-           (options.Shadow ? "1" : "0") + '\n' + (options.Preview ? "1" : "0");
+    const std::string end(TextLineEnd);
+    return std::to_string(options.Volume) + end + (options.Bombs ? "1" : "0") + end +
+           (options.Shadow ? "1" : "0") + end + (options.Preview ? "1" : "0");
 }
 
 ItemsRead ReadOptions(std::string_view text, OptionsRecord& options) {

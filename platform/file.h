@@ -33,10 +33,15 @@ FileRead ReadWholeFile(const char* path, std::string& bytes, std::string& error,
 // is written, flushed to disk and renamed over the old one, and then the folder is flushed, so
 // that a crash, a kill or a full disk in the middle leaves the old file whole. The new file
 // keeps the old one's permissions; a file made read-only is left as it is. Two copies of the
-// game saving the same file take turns on a lock of the temporary file. False, with the reason
-// in error, when the file could not be replaced; the old one is then untouched. In the browser
-// the save also waits until the browser's own storage holds it.
+// game saving the same file take turns (on a lock of the temporary file; on Windows, on a mutex
+// named after the file). False, with the reason in error, when the file could not be replaced;
+// the old one is then untouched. In the browser the save also waits until the browser's own
+// storage holds it.
 bool ReplaceFile(const char* path, std::string_view content, std::string& error);
+
+// How the text files a player may open and edit (options.dat, scores.dat) end their lines:
+// "\r\n" on Windows, as its own editors write them, and "\n" elsewhere. Either is read.
+extern const std::string_view TextLineEnd;
 
 // Runs `update` while this copy of the game holds the lock of the file at path, which every copy
 // takes around reading that file and replacing it, so that two copies updating it at once take

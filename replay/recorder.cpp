@@ -1,8 +1,5 @@
 #include "replay/recorder.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -41,12 +38,16 @@ std::string HighScoreReplayName(int32_t score) {
 void SaveReplay(const std::string& bytes, bool highScore, int32_t score) {
     std::error_code error;
     if (!std::filesystem::is_directory(ReplayFolder, error) &&
-        (::mkdir(ReplayFolder, 0777) != 0 || !std::filesystem::is_directory(ReplayFolder, error))) {
-        const int reason = errno == EEXIST ? ENOTDIR : errno;
+        (!std::filesystem::create_directory(ReplayFolder, error) ||
+         !std::filesystem::is_directory(ReplayFolder, error))) {
+        // A file of that name is in the way, or the folder could not be made.
+        const bool inTheWay = !error || error == std::errc::file_exists;
+        const std::string reason =
+            (inTheWay ? std::make_error_code(std::errc::not_a_directory) : error).message();
         std::fprintf(stderr,
                      "zantorvix: could not save the game's replay: cannot make the folder \"%s\": "
                      "%s\n",
-                     ReplayFolder, std::strerror(reason));
+                     ReplayFolder, reason.c_str());
         return;
     }
     if (!ReplaceDataFile(LastReplayFile, bytes, "the last game's replay is not kept")) return;

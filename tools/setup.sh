@@ -2,7 +2,8 @@
 # Shared set-up of ./play, ./test, ./package, ./bench, ./web, ./soak and ./fuzz: installs the
 # Debian packages that the purpose needs and that are missing, configures its build folder (again
 # only when an option changed), and builds that purpose's targets.
-#   tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]
+#   tools/setup.sh play|test|package|bench|web|web-bench|windows|windows-bench|soak|fuzz
+#                  [CMAKE_OPTION...]
 # BUILD_DIR chooses another build folder; CMAKE_OPTIONs (-DNAME=VALUE) add to the purpose's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,13 +31,18 @@ WEB_PACKAGES=(emscripten nodejs dpkg-dev)
 WEB_BENCH_PACKAGES=(chromium npm "${WEB_PACKAGES[@]}")
 # The browser journeys play the page in Debian's Chromium and Firefox the same way.
 BROWSER_TEST_PACKAGES=(firefox-esr "${WEB_BENCH_PACKAGES[@]}")
+# The Windows build (./package windows): the MinGW-w64 cross compilers (the posix flavour, which
+# has std::thread), NSIS for the installer, dpkg-dev to unpack Debian's sources of the libraries
+# for it, and Wine (64-bit) to run the game and its installer in the Windows journey and the
+# benchmark.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix nsis dpkg-dev wine wine64)
 # GoogleTest; Xlib's headers, Xvfb and xdotool for the end-to-end journeys, with the keyboard
 # layouts for the one typed under French; the checkers of the desktop entry, the AppStream
 # file and the Debian package, which a test builds. ./test builds every target, the benchmark
 # and the browser's page included, so its list holds what each of them needs.
 TEST_PACKAGES=(libgtest-dev libx11-dev x11-xkb-utils xkb-data
     desktop-file-utils appstream lintian "${PACKAGE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-    "${BROWSER_TEST_PACKAGES[@]}")
+    "${BROWSER_TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
 SOAK_PACKAGES=()
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 
@@ -52,7 +58,8 @@ case "$purpose" in
         packages=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
         targets=(all)  # the tests, and every tool, so that none stops compiling unseen
         # Every optional part insists on its packages: one missing from the list fails here.
-        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON)
+        options=(-DZANTORVIX_TESTS=ON -DZANTORVIX_BENCH=ON -DZANTORVIX_BROWSER_TESTS=ON
+            -DZANTORVIX_WINDOWS_TESTS=ON)
         ;;
     package)
         packages=("${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}")
@@ -76,6 +83,19 @@ case "$purpose" in
         targets=(zantorvix zantorvix_assets zantorvix_bench)
         options=(-DZANTORVIX_BENCH=ON)
         ;;
+    windows)
+        # The pictures, sounds and icons, made by the desktop's generator; ./package windows
+        # goes on from here.
+        packages=("${PLAY_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+        targets=(zantorvix_assets)
+        options=()
+        ;;
+    windows-bench)
+        # ./bench windows: the desktop benchmark for its column, and the game under Wine.
+        packages=("${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+        targets=(zantorvix zantorvix_assets zantorvix_bench)
+        options=(-DZANTORVIX_BENCH=ON)
+        ;;
     soak)
         packages=("${PLAY_PACKAGES[@]}" "${SOAK_PACKAGES[@]}")
         targets=(zantorvix_soak)
@@ -90,7 +110,7 @@ case "$purpose" in
         export CXX=clang++  # read by the first configure only, which is the fuzz folder's own
         ;;
     *)
-        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|soak|fuzz [CMAKE_OPTION...]" >&2
+        echo "usage: tools/setup.sh play|test|package|bench|web|web-bench|windows|windows-bench|soak|fuzz [CMAKE_OPTION...]" >&2
         exit 2
         ;;
 esac

@@ -12,6 +12,8 @@
 
 #include "platform/posix/host_files.h"
 
+extern const std::string_view TextLineEnd = "\n";
+
 namespace {
 
 // Closes a descriptor on every way out of a function.

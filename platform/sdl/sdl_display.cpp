@@ -131,7 +131,9 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
 void SdlPlatform::SetWindowIcon() {
     const std::string path = AssetPath(IconFile);
     std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) return;
+    // The names are UTF-8 on every system (SDL's too); a path made of a plain string would be
+    // read in Windows' ANSI code page.
+    if (!std::filesystem::exists(std::u8string(path.begin(), path.end()), ignored)) return;
     SDL_Surface* icon = IMG_Load(path.c_str());
     if (icon == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),

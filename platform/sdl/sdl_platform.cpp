@@ -33,8 +33,11 @@ SdlPlatform::~SdlPlatform() {
     IMG_Quit();
     SDL_Quit();
     if (!Scratch.empty()) {
+        // Out of it first: Windows removes no folder a program works in. The name is UTF-8.
+        const std::filesystem::path scratch = std::u8string(Scratch.begin(), Scratch.end());
         std::error_code ignored;
-        std::filesystem::remove_all(Scratch, ignored);
+        std::filesystem::current_path(scratch.parent_path(), ignored);
+        std::filesystem::remove_all(scratch, ignored);
     }
 }
 

@@ -15,7 +15,8 @@ bool NamesSoftwareRasterizer(const std::string& rendererName) {
     return renderer.empty() || renderer.find("llvmpipe") != std::string::npos ||
            renderer.find("softpipe") != std::string::npos ||
            renderer.find("swrast") != std::string::npos ||
-           renderer.find("swiftshader") != std::string::npos;
+           renderer.find("swiftshader") != std::string::npos ||
+           renderer.find("gdi generic") != std::string::npos;
 }
 
 bool NamesOpenGl(const char* rendererName) {

@@ -9,7 +9,7 @@
 std::string LowerCase(const char* text);
 
 // True when an OpenGL renderer's name is one of the software rasterizers (Mesa's llvmpipe,
-// softpipe or swrast, Chromium's SwiftShader), or empty.
+// softpipe or swrast, Chromium's SwiftShader, Windows' own "GDI Generic"), or empty.
 bool NamesSoftwareRasterizer(const std::string& rendererName);
 
 // True when SDL's renderer of this name draws through OpenGL.

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -373,11 +374,14 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 
 namespace {
 
-// The stack has reached the rows where pieces appear ("data.dat": 25 rows of 15 digits and a
-// line break). The game ends when a piece locks where it appeared, which most often leaves a
-// cell in row 0; but a bomb that ends it blows the rows around it away, so the top eight count.
+// The stack has reached the rows where pieces appear ("data.dat": 25 rows of 15 digits, each
+// ended by a line break, CR LF on Windows). The game ends when a piece locks where it appeared,
+// which most often leaves a cell in row 0; but a bomb that ends it blows the rows around it
+// away, so the top eight count.
 bool StackAtTheTop(const std::string& board) {
-    return board.size() >= 8 * 16 && board.find_first_not_of("0\n") < 8 * 16;
+    const size_t block = board.find_first_not_of("0\r\n");
+    return block != std::string::npos &&
+           std::count(board.begin(), board.begin() + static_cast<std::ptrdiff_t>(block), '\n') < 8;
 }
 
 }  // namespace

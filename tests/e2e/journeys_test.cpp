@@ -1,6 +1,5 @@
 // Whole journeys through the real program, in a virtual 1024x768 X display with real key events,
-// checked by the files the game writes and by what the screen shows. Expected pictures are
-// composed here from the generated picture files, so the checks follow the art wherever it goes.
+// checked by the files the game writes and by what the screen shows (e2e/screens.h).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +11,8 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/journey.h"
+#include "e2e/screens.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -19,235 +20,12 @@ using namespace e2e;
 
 namespace {
 
-const fs::path Run = ZANTORVIX_RUN_DIR;
-
-const Image& Picture(const std::string& name) {
-    static std::map<std::string, Image> cache;
-    auto found = cache.find(name);
-    if (found == cache.end()) found = cache.emplace(name, LoadPicture(Run / "gfx" / name)).first;
-    return found->second;
-}
-
-// The game's lettering, redone here as the oracle: letters advance 25 ("I" 12), digits 20.
-void ComposeWord(Image& screen, const std::string& text, int x, int y) {
-    int pen = x;
-    for (char c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c >= 'A' && c <= 'Z') {
-            Compose(screen, Picture(std::string("font/") + c + ".png"), pen, y);
-            pen += c == 'I' ? 12 : 25;
-        } else {
-            pen += 25;
-        }
-    }
-}
-
-void ComposePaddedNumber(Image& screen, int value, int x, int y) {
-    for (int place = 4; place >= 0; --place, value /= 10) {
-        Compose(screen, Picture("font/" + std::to_string(value % 10) + ".png"), x + 20 * place, y);
-    }
-}
-
-struct TableEntry {
-    std::string Name;
-    int Score;
-};
-
-std::vector<TableEntry> DefaultTable() {
-    return std::vector<TableEntry>(5, {"DEFAULT", 0});
-}
-
-Image TitleMenu(int cursor, const std::vector<TableEntry>& table) {
-    Image screen = Picture("titlebkg.png");
-    Compose(screen, Picture(cursor == 0 ? "start2.png" : "start.png"), cursor == 0 ? 434 : 450,
-            325);
-    Compose(screen, Picture(cursor == 1 ? "options2.png" : "options.png"), cursor == 1 ? 412 : 430,
-            385);
-    Compose(screen, Picture(cursor == 2 ? "exit2.png" : "exit.png"), cursor == 2 ? 458 : 467, 445);
-    for (int i = 0; i < 5; ++i) {
-        ComposeWord(screen, table[static_cast<size_t>(i)].Name, 330, 570 + 40 * i);
-        ComposePaddedNumber(screen, table[static_cast<size_t>(i)].Score, 600, 570 + 40 * i);
-    }
-    return screen;
-}
-
-bool ScreenShows(const Image& expected, double tolerance = 4.0) {
-    const Image shot = TakeScreenshot();
-    return !shot.Empty() && RegionDifference(shot, expected, 0, 0, 1024, 768) < tolerance;
-}
-
-// Waits until the whole screen shows `expected` (within a few levels per channel). The time
-// allowed covers a start-up on a two-core machine busy with other builds, where the loading
-// screen and the menu's fade-in alone can take twenty seconds.
-::testing::AssertionResult WaitForScreen(const Image& expected, const std::string& what,
-                                         std::chrono::milliseconds timeout = 45s) {
-    if (WaitUntil([&] { return ScreenShows(expected); }, timeout)) {
-        KeepScreenshot(TakeScreenshot(), what);
-        return ::testing::AssertionSuccess();
-    }
-    const Image shot = TakeScreenshot();
-    KeepScreenshot(shot, "failed-" + what);
-    return ::testing::AssertionFailure()
-           << "the screen never showed " << what << " (mean difference "
-           << RegionDifference(shot, expected, 0, 0, 1024, 768) << ")";
-}
-
-std::vector<std::string> BoardRows(const fs::path& folder) {
-    std::vector<std::string> rows;
-    std::string text = ReadFile(folder / "data.dat");
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        rows.push_back(text.substr(start, end - start));
-    }
-    return rows;
-}
-
-// The playfield as a player sees it on level 1: backdrop, frame, and the word "lines".
-Image PlayBackdrop() {
-    Image screen = Picture("background1.jpg");
-    Compose(screen, Picture("HUD.dds"), 0, 0);
-    return screen;
-}
-
-constexpr int CellLeft = 317, CellTop = 59, CellSize = 26;
-
-const char* const BlockFiles[9] = {"",           "red.png",  "blue.png",  "aqua.png", "yellow.png",
-                                   "orange.png", "pink.png", "green.png", "bomb.png"};
-
-// How far the cell (column, row) on screen is from showing `colour` (0: the empty well).
-double CellDifference(const Image& shot, int column, int row, int colour) {
-    Image expected = PlayBackdrop();
-    const int x = CellLeft + CellSize * column, y = CellTop + CellSize * row;
-    if (colour > 0) {
-        Compose(expected, Picture(std::string("blocks/set1/") + BlockFiles[colour]), x, y);
-    }
-    return RegionDifference(shot, expected, x, y, CellSize, CellSize);
-}
-
-// True once the HUD stands at full strength (the play scene's fade-in is over and keys count).
-bool PlayIsShown() {
-    Image expected = PlayBackdrop();
-    ComposeWord(expected, "lines", 190, 465);
-    const Image shot = TakeScreenshot();
-    return RegionDifference(shot, expected, 180, 455, 140, 45) < 4.0;
-}
-
-// Reads the five padded digits at (x, y) by matching each place against the digit pictures.
-int ReadPaddedNumber(const Image& shot, const Image& below, int x, int y) {
-    int value = 0;
-    for (int place = 0; place < 5; ++place) {
-        int best = 0;
-        double bestDifference = 1e9;
-        for (int digit = 0; digit <= 9; ++digit) {
-            Image expected = below;
-            const Image& glyph = Picture("font/" + std::to_string(digit) + ".png");
-            Compose(expected, glyph, x + 20 * place, y);
-            const double d =
-                RegionDifference(shot, expected, x + 20 * place, y, glyph.Width, glyph.Height);
-            if (d < bestDifference) bestDifference = d, best = digit;
-        }
-        value = value * 10 + best;
-    }
-    return value;
-}
-
-// The waits are generous: on a machine busy with other work the game's frames come late, and
-// its fades and falls, counted in frames, take longer; what is checked is what shows, not when.
-class Journey : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        Folder = MakeGameFolder();
-        DataFolder = Folder;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(Folder, ignored);
-    }
-
-    std::unique_ptr<GameRun> Launch() {
-        auto game = std::make_unique<GameRun>(Folder);
-        EXPECT_TRUE(WaitForWindow(10s)) << "no game window";
-        return game;
-    }
-
-    void ExpectQuitsCleanly(GameRun& game, std::chrono::milliseconds within = 15s) {
-        ASSERT_TRUE(game.WaitForExit(within)) << "the game did not end";
-        EXPECT_EQ(game.ExitStatus, 0) << game.Stderr();
-    }
-
-    // From the title menu on start: Return, then wait until the game takes keys.
-    void StartGame() {
-        PressKey("Return");
-        ASSERT_TRUE(WaitUntil(PlayIsShown, 45s)) << "the game never appeared";
-        Pause(250ms);  // the last frames of the fade-in take no keys
-        KeepScreenshot(TakeScreenshot(), "play-level-1");
-    }
-
-    // One hard drop; waits until "data.dat" shows the lock.
-    void HardDrop() {
-        const std::string before = ReadFile(DataFolder / "data.dat");
-        PressKey("space", 40ms);
-        ASSERT_TRUE(WaitUntil([&] { return ReadFile(DataFolder / "data.dat") != before; }, 15s))
-            << "no lock after a hard drop";
-        Pause(500ms);  // the file is written before the frame that shows the lock
-    }
-
-    // Holds Space until the stack reaches the top and the score screen takes over.
-    void DropUntilToppedOut(GameRun& game) {
-        const bool topped = HoldSpaceUntilToppedOut(DataFolder);
-        if (!topped) {
-            const Image shot = TakeScreenshot();
-            KeepScreenshot(shot, "never-topped-out");
-            ASSERT_TRUE(topped) << "held Space never ended the game; the HUD "
-                                << (PlayIsShown() ? "shows" : "is gone") << ", the first piece "
-                                << (CellDifference(shot, 7, 24, 1) < 4.0 ? "shows" : "is hidden")
-                                << "; " << game.Describe() << "\ndata.dat:\n"
-                                << ReadFile(DataFolder / "data.dat");
-        }
-        Pause(3000ms);  // the score screen's first frame and name entry
-        // Space still held as the game ended types a blank into the name, as it would for a
-        // player; take it back (Backspace on an empty name does nothing).
-        PressKey("BackSpace");
-        KeepScreenshot(TakeScreenshot(), "score-screen-name-entry");
-    }
-
-    fs::path Folder;
-    fs::path DataFolder;  // where the game writes its files
-};
-
 TEST_F(Journey, LaunchShowsTheTitleMenuAndEscapeQuits) {
     auto game = Launch();
     ASSERT_TRUE(WaitForScreen(TitleMenu(0, DefaultTable()), "title-menu"));
     PressKey("Escape");
     ExpectQuitsCleanly(*game);
     EXPECT_EQ(game->Stderr(), "");
-}
-
-Image OptionsScreen(int cursor, int volume, bool bombs, bool shadow, bool preview) {
-    Image screen = Picture("titlebkg.png");
-    const char* labels[4] = {"volume", "bombs", "shadow", "preview"};
-    const bool switches[4] = {false, bombs, shadow, preview};
-    for (int row = 1; row <= 4; ++row) {
-        const int y = 250 + 50 * row;
-        const std::string label = labels[row - 1];
-        Compose(screen, Picture(label + (cursor == row ? "2.png" : ".png")), 300, y);
-        if (row == 1) continue;
-        Compose(screen, Picture(switches[row - 1] ? "on2.png" : "on.png"), 600, y);
-        Compose(screen, Picture(switches[row - 1] ? "off.png" : "off2.png"), 675, y);
-    }
-    // The volume, unpadded and right-aligned in five places from x 600.
-    int place = 4;
-    do {
-        Compose(screen, Picture("font/" + std::to_string(volume % 10) + ".png"), 600 + 20 * place,
-                300);
-        volume /= 10;
-        --place;
-    } while (volume > 0);
-    for (int i = 0; i < 5; ++i) {
-        ComposeWord(screen, "DEFAULT", 330, 570 + 40 * i);
-        ComposePaddedNumber(screen, 0, 600, 570 + 40 * i);
-    }
-    return screen;
 }
 
 TEST_F(Journey, OptionsTurnBombsOffAndTheNextLaunchShowsIt) {
@@ -498,14 +276,6 @@ bool IsWindowed() {
 
 bool IsFullScreen() {
     return GameWindowSize() == std::pair<int, int>(1024, 768);
-}
-
-// The title menu's table as "scores.dat" in `folder` holds it.
-std::vector<TableEntry> TableIn(const fs::path& folder) {
-    std::istringstream items(ReadFile(folder / "scores.dat"));
-    std::vector<TableEntry> table = DefaultTable();
-    for (TableEntry& entry : table) items >> entry.Name >> entry.Score;
-    return table;
 }
 
 TEST_F(Journey, TheInstalledGameKeepsItsFilesInTheDataFolderAndRemembersItsWindow) {

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -1031,6 +1034,43 @@ void MakeIcon(const std::string& runDir) {
     SavePicture(runDir, IconPicture, p);
 }
 
+// An .ico file: a directory of the sizes, each image a whole PNG file (as Windows reads them
+// since Vista), all numbers little-endian.
+void MakeWindowsIcon(const std::string& path) {
+    constexpr int Sizes[] = {16, 24, 32, 48, 64, 256};
+    constexpr size_t Count = std::size(Sizes);
+    std::string directory, images;
+    const auto put = [&directory](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) directory += static_cast<char>(value >> (8 * i) & 0xFF);
+    };
+    put(0, 2);  // reserved
+    put(1, 2);  // an icon, not a cursor
+    put(Count, 2);
+    size_t offset = 6 + 16 * Count;
+    for (const int size : Sizes) {
+        Picture p(size, size);
+        DrawIcon(p, size);
+        const std::string png = p.PngBytes();
+        put(size % 256, 1);  // 0 means 256
+        put(size % 256, 1);
+        put(0, 1);  // no palette
+        put(0, 1);
+        put(1, 2);   // planes
+        put(32, 2);  // bits a pixel
+        put(static_cast<uint32_t>(png.size()), 4);
+        put(static_cast<uint32_t>(offset), 4);
+        offset += png.size();
+        images += png;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    const std::string whole = directory + images;
+    const bool written =
+        file != nullptr && std::fwrite(whole.data(), 1, whole.size(), file) == whole.size();
+    if (file == nullptr || std::fclose(file) != 0 || !written) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
 }  // namespace
 
 void MakePictures(const std::string& runDir) {
@@ -1054,6 +1094,7 @@ void MakeDesktopIcons(const std::string& iconDir) {
         DrawIcon(p, size);
         p.SavePng(folder + "zantorvix.png");
     }
+    MakeWindowsIcon(iconDir + "/zantorvix.ico");
 }
 
 void MakeWebIcons(const std::string& webDir) {

@@ -11,7 +11,8 @@ namespace assetgen {
 void MakePictures(const std::string& runDir);
 
 // Writes the desktop's icon in the sizes 32 to 256 under iconDir, as the hicolor theme lays
-// them out: hicolor/SIZExSIZE/apps/zantorvix.png.
+// them out: hicolor/SIZExSIZE/apps/zantorvix.png; and Windows' icon, zantorvix.ico, which holds
+// the sizes 16 to 256 that Windows picks from.
 void MakeDesktopIcons(const std::string& iconDir);
 
 // Writes the icons of the installed page, 192 and 512 pixels square, under webDir:

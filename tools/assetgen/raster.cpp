@@ -47,6 +47,19 @@ void Picture::SavePng(const std::string& path) const {
     }
 }
 
+std::string Picture::PngBytes() const {
+    cairo_surface_flush(surface_);
+    std::string bytes;
+    const auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    if (cairo_surface_write_to_png_stream(surface_, append, &bytes) != CAIRO_STATUS_SUCCESS) {
+        throw std::runtime_error("cannot code a picture as PNG");
+    }
+    return bytes;
+}
+
 void Picture::SaveJpeg(const std::string& path, int quality) const {
     // cairo's native-endian ARGB32 is SDL's packed ARGB8888; a JPEG has no alpha to care about.
     std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> surface(

@@ -30,6 +30,8 @@ class Picture {
 
     // Each throws std::runtime_error naming the file when it cannot be written.
     void SavePng(const std::string& path) const;
+    // The picture as a PNG file's bytes.
+    std::string PngBytes() const;
     void SaveJpeg(const std::string& path, int quality) const;
     void SaveDds(const std::string& path) const;
 

@@ -11,6 +11,9 @@
 //   zantorvix_bench --startup-child the program's start-up, timed from inside (used by the above)
 //   zantorvix_bench --game-child    the program playing one game to the top-out (likewise)
 //   zantorvix_bench --replays [N]   only the replay figures (no display needed)
+//   zantorvix_bench --windows PREFIX [RUNS]
+//                                   the Windows game installed in the Wine prefix, beside the
+//                                   Linux game: frames per second, CPU and peak memory
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -411,12 +414,67 @@ int RunAll(int32_t runs) {
     return 0;
 }
 
+// The Windows game under Wine and the Linux game, each run the same way in the same display.
+int RunUnderWine(const std::string& prefix, int32_t runs) {
+    std::printf("zantorvix under Wine: median of %d runs each\n", runs);
+    VirtualDisplay display("1024x768");
+    const GameCommand wine{ZANTORVIX_SOURCE_DIR "/tools/windows/wine",
+                           {prefix, R"(C:\Program Files\Zantorvix\zantorvix.exe)"},
+                           "wineserver"};
+    constexpr int Rows = 6;
+    const char* rows[Rows] = {"frames per second during play, counted from presents",
+                              "CPU per second during 10 s of play, 1024x768",
+                              "CPU per second in the title menu",
+                              "peak resident memory (start-up, menu, 10 s of play)",
+                              "frames per second in the title menu",
+                              "the X server's CPU per second during play"};
+    const char* formats[Rows] = {"%.2f", "%.0f ms", "%.0f ms", "%.1f MB", "%.2f", "%.0f ms"};
+    std::vector<double> figures[2][Rows];
+    std::vector<double> wineServerCpu;
+    for (int32_t i = 0; i < runs; ++i) {
+        const SessionFigures both[2] = {RunSession(display), RunSession(display, wine)};
+        for (int game = 0; game < 2; ++game) {
+            const SessionFigures& run = both[game];
+            if (!run.Ok) {
+                std::fprintf(stderr, "bench: a run of the %s game failed\n",
+                             game == 0 ? "Linux" : "Windows");
+                return 1;
+            }
+            const double values[Rows] = {run.PlayFps, run.PlayCpuMs, run.MenuCpuMs,
+                                         run.PeakMb,  run.MenuFps,   run.ServerCpuMs};
+            for (int k = 0; k < Rows; ++k) figures[game][k].push_back(values[k]);
+        }
+        wineServerCpu.push_back(both[1].HelperCpuMs);
+    }
+    // Wine's own programs end with its server, before the display they are connected to.
+    std::system(("WINEPREFIX='" + prefix + "' wineserver -k").c_str());
+    std::printf("\n  %-52s %12s %12s\n", "figure", "Linux", "under Wine");
+    for (int k = 0; k < Rows; ++k) {
+        std::printf("  %-52s %12s %12s\n", rows[k],
+                    Format(formats[k], Median(figures[0][k])).c_str(),
+                    Format(formats[k], Median(figures[1][k])).c_str());
+    }
+    std::printf(
+        "\n  not the game's own: Wine's server (wineserver) used %.0f ms of CPU per second\n"
+        "  during play, beside the game's figure under Wine\n",
+        Median(wineServerCpu));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--startup-child") return RunStartupChild();
     if (mode == "--game-child") return RunGameChild();
+    if (mode == "--windows" && argc > 2) {
+        try {
+            return RunUnderWine(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 3);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "bench: %s\n", error.what());
+            return 1;
+        }
+    }
     if (mode == "--replays") {  // the replay figures alone; they need no display
         PrintReplayFigures(argc > 2 ? std::max(3, std::atoi(argv[2])) : 9);
         return 0;

@@ -60,7 +60,11 @@ fs::path MakeGameFolder() {
 
 namespace {
 
-pid_t StartGame(const VirtualDisplay& display, const fs::path& folder) {
+pid_t StartGame(const VirtualDisplay& display, const fs::path& folder, GameCommand command) {
+    if (command.Program.empty()) command.Program = ZANTORVIX_BINARY;
+    std::vector<char*> argv{const_cast<char*>("zantorvix")};
+    for (std::string& argument : command.Arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(126);
@@ -69,10 +73,44 @@ pid_t StartGame(const VirtualDisplay& display, const fs::path& folder) {
         unsetenv("SDL_VIDEODRIVER");
         const int devNull = open("/dev/null", O_WRONLY);
         dup2(devNull, 1);
-        execl(ZANTORVIX_BINARY, "zantorvix", static_cast<char*>(nullptr));
+        execv(command.Program.c_str(), argv.data());
         _exit(127);
     }
     return pid;
+}
+
+// The process started last whose name begins with `name` (Debian's wineserver is
+// wineserver64), or -1.
+pid_t NewestProcessNamed(const std::string& name) {
+    pid_t newest = -1;
+    DIR* folder = opendir("/proc");
+    if (folder == nullptr) return newest;
+    while (dirent* entry = readdir(folder)) {
+        const pid_t pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        std::FILE* file =
+            std::fopen(("/proc/" + std::string(entry->d_name) + "/comm").c_str(), "r");
+        if (file == nullptr) continue;
+        char comm[64] = {};
+        const bool read = std::fgets(comm, sizeof comm, file) != nullptr;
+        std::fclose(file);
+        if (read && std::string(comm).rfind(name, 0) == 0 && pid > newest) newest = pid;
+    }
+    closedir(folder);
+    return newest;
+}
+
+// The peak resident memory of a running process, in MB.
+double PeakResidentMb(pid_t pid) {
+    std::FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+    if (status == nullptr) return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "VmHWM: %ld", &kb) == 1) break;
+    }
+    std::fclose(status);
+    return kb / 1024.0;
 }
 
 void Key(const VirtualDisplay& display, const char* key) {
@@ -120,10 +158,10 @@ class PresentCounter {
 
 }  // namespace
 
-SessionFigures RunSession(const VirtualDisplay& display) {
+SessionFigures RunSession(const VirtualDisplay& display, const GameCommand& command) {
     SessionFigures figures;
     const fs::path folder = MakeGameFolder();
-    const pid_t game = StartGame(display, folder);
+    const pid_t game = StartGame(display, folder, command);
     Display* connection = display.Connection;
     Window window = 0;
     for (int i = 0; i < 200 && !window; ++i) {
@@ -145,6 +183,8 @@ SessionFigures RunSession(const VirtualDisplay& display) {
         const char* keys[4] = {"Left", "Up", "Right", "space"};
         cpu = ProcessCpuNs(game);
         const int64_t server = ProcessCpuNs(display.Pid);
+        const pid_t helper = command.Helper.empty() ? -1 : NewestProcessNamed(command.Helper);
+        const int64_t helped = helper > 0 ? ProcessCpuNs(helper) : 0;
         const int64_t presentsBefore = presents.Take();
         const int64_t start = MonotonicNs();
         for (int i = 0; i < 40; ++i) {
@@ -157,6 +197,8 @@ SessionFigures RunSession(const VirtualDisplay& display) {
         figures.PlayCpuMs = (ProcessCpuNs(game) - cpu) / 1e6 / seconds;
         figures.ServerCpuMs = (ProcessCpuNs(display.Pid) - server) / 1e6 / seconds;
         figures.PlayFps = (presents.Take() - presentsBefore) / seconds;
+        if (helper > 0) figures.HelperCpuMs = (ProcessCpuNs(helper) - helped) / 1e6 / seconds;
+        figures.PeakMb = PeakResidentMb(game);
         figures.Ok = presents.Works() && kill(game, 0) == 0;
     }
     kill(game, SIGTERM);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "virtual_display.h"
 
@@ -20,13 +21,24 @@ std::filesystem::path MakeGameFolder();
 
 struct SessionFigures {
     bool Ok = false;
+    double PeakMb = 0;       // the game's peak resident memory, from its start to the end of play
     double MenuCpuMs = 0;    // CPU per second in the title menu
     double PlayCpuMs = 0;    // CPU per second during play
     double PlayFps = 0;      // presents per second during play
     double MenuFps = 0;      // presents per second in the title menu
     double ServerCpuMs = 0;  // the X server's CPU per second during play
+    double HelperCpuMs = 0;  // the helper process's CPU per second during play (wineserver)
+};
+
+// How the game is started: a program and the arguments after its name; the Linux game by
+// default. Under Wine the game is the program Wine starts, in the same process, and Wine's own
+// server (wineserver) works beside it: `Helper` names that process.
+struct GameCommand {
+    std::string Program;
+    std::vector<std::string> Arguments;
+    std::string Helper;
 };
 
 // One run of the real program: 10 s in the title menu, then 10 s of play with a key every
 // quarter second (left, turn, right, drop).
-SessionFigures RunSession(const VirtualDisplay& display);
+SessionFigures RunSession(const VirtualDisplay& display, const GameCommand& command = {});

@@ -1,6 +1,6 @@
-// What the two desktops, Linux and Windows, do alike: a real window that switches between full
-// screen and a window of its own size, presents every frame, sleeps its thread, and reads the
-// pictures and sounds ahead on a second thread.
+// What the two desktops, Linux and Windows, do alike: OpenGL asked its renderer's name, a real
+// window that switches between full screen and a window of its own size, presents every frame,
+// sleeps its thread, and reads the pictures and sounds ahead on a second thread.
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -9,6 +9,27 @@
 #include "platform/platform.h"
 #include "platform/sdl/host.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sdl/sdl_renderer_choice.h"
+
+bool OpenGlIsSoftware(SDL_Window* window) {
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) return true;
+    using GetString = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int GlRenderer = 0x1F01;
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString != nullptr ? getString(GlRenderer) : nullptr;
+    const bool software = NamesSoftwareRasterizer(LowerCase(reinterpret_cast<const char*>(name)));
+    SDL_GL_DeleteContext(context);
+    return software;
+}
+
+bool PresentsWaitForRefresh() {
+    return true;
+}
+
+Uint32 HostWindowFlags() {
+    return 0;
+}
 
 bool FullScreenUnlessChosen() {
     return true;  // never chosen: full screen, as it always was
@@ -67,5 +88,3 @@ void AwaitAssetFile(const std::string&) {}
 void ReadHostKeys(uint8_t*) {}
 
 void AnnounceKeyMode(KeyMode) {}
-
-void AnnounceProgramEnd(int) {}

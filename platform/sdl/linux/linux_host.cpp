@@ -11,7 +11,6 @@
 
 #include "platform/sdl/host.h"
 #include "platform/sdl/linux/folders.h"
-#include "platform/sdl/sdl_renderer_choice.h"
 
 namespace fs = std::filesystem;
 
@@ -67,22 +66,4 @@ WindowSystemFacts LookAtWindowSystem() {
     return facts;
 }
 
-bool OpenGlIsSoftware(SDL_Window* window) {
-    SDL_GLContext context = SDL_GL_CreateContext(window);
-    if (context == nullptr) return true;
-    using GetString = const unsigned char* (*)(unsigned int);
-    constexpr unsigned int GlRenderer = 0x1F01;
-    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-    const unsigned char* name = getString != nullptr ? getString(GlRenderer) : nullptr;
-    const bool software = NamesSoftwareRasterizer(LowerCase(reinterpret_cast<const char*>(name)));
-    SDL_GL_DeleteContext(context);
-    return software;
-}
-
-bool PresentsWaitForRefresh() {
-    return true;
-}
-
-Uint32 HostWindowFlags() {
-    return 0;
-}
+void AnnounceProgramEnd(int) {}  // whatever went wrong is on stderr already
