@@ -35,6 +35,7 @@ void StartGameRecord() {
 void InitialiseProgramState() {
     Options = OptionsRecord{};
     HighScoreTable = HighScoreTableRecord{};
+    UnsavedHighScores.clear();
     FadeLevel = OpaqueWhite;
     QuitRequested = 0;
     Controls = ControlsRecord{};

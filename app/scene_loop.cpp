@@ -16,6 +16,8 @@ void RunSceneLoop() {
         if (!QuitRequested) RecordGame();  // the play scene, then the score screen after a top-out
         if (!QuitRequested) ResetGame();
         if (QuitRequested) break;
+        // Another copy of the game may have entered names meanwhile: the menu shows the file's.
+        ReloadHighScoreTable();
     }
 }
 

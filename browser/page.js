@@ -1,8 +1,9 @@
 // The page around the game. It starts the program on the canvas; leaves the browser its own
 // shortcuts and gives the game every other key; asks the browser for sound at each key, click
 // or tap until it plays, and says "press a key" until the first; lists the recorded games to
-// download or watch, and plays a replay file from this computer; and offers a new start when
-// the program ends. The touch controls are touch.js's.
+// download or watch, and plays a replay file from this computer; offers a new start when the
+// program ends; and, once every file of the page is in, has the service worker keep the page for
+// offline play, saying when a new version waits. The touch controls are touch.js's.
 "use strict";
 
 (function () {
@@ -90,6 +91,8 @@
       ended = true;
       say("Zantorvix stopped: " + what);
     },
+    // Called once the last picture and sound is in.
+    allFilesArrived: keepForOffline,
     // Called by the program as it ends, with its exit status.
     programEnded: function (status) {
       ended = true;
@@ -155,6 +158,37 @@
     }
   }, 200);
 
+  // The service worker keeps this whole build for offline play. It is registered only once the
+  // page has every file, so that it takes them from the browser's cache instead of fetching
+  // them a second time; a later visit is served by it, and asks the site for a new build.
+  function keepForOffline() {
+    if (!("serviceWorker" in navigator)) return;
+    navigator.serviceWorker.register("service-worker.js").then(function (registration) {
+      // A new build fetched while an old one runs waits until every window of the page is
+      // closed: the next start is the new build, whole.
+      function tellOfWaitingBuild() {
+        if (!registration.waiting || !navigator.serviceWorker.controller) return;
+        var update = document.getElementById("update");
+        update.textContent = "A new version of Zantorvix is ready: it starts when every " +
+                             "Zantorvix tab and window is closed";
+        update.hidden = false;
+        setTimeout(function () { update.hidden = true; }, 15000);
+      }
+      tellOfWaitingBuild();
+      registration.addEventListener("updatefound", function () {
+        var worker = registration.installing;
+        if (!worker) return;
+        worker.addEventListener("statechange", function () {
+          if (worker.state === "installed") tellOfWaitingBuild();
+        });
+      });
+      // Asks the site for a new build at every start (the browser itself may wait a day).
+      registration.update().catch(function () {});
+    }, function (error) {
+      console.warn("zantorvix: the page cannot be kept for offline play (" + error.message + ")");
+    });
+  }
+
   // The recorded games in the player's folder: the last game first, then the best ones.
   function listReplays() {
     var list = document.getElementById("replay-list");
@@ -217,7 +251,11 @@
 
   button.addEventListener("click", function () {
     panel.hidden = !panel.hidden;
-    if (!panel.hidden) listReplays();
+    if (!panel.hidden) {
+      // With the ones another tab recorded since this page was opened.
+      var storage = Module.zantorvixStorage;
+      (storage ? storage.refreshFolder(DataFolder + "/replays") : Promise.resolve()).then(listReplays);
+    }
     this.blur(); // a later Space is the game's, not the button's
   });
 

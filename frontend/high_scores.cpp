@@ -72,24 +72,57 @@ void LoadHighScoreTable() {
     LoadDataFile(HighScoreFileName, HighScoreTable, ReadHighScoreTable, "a whole-number score");
 }
 
-void SaveHighScoreTable() {
+namespace {
+
+// The table the file holds now, over the defaults, with this copy's unsaved entries put in;
+// false when the file is there but cannot be read.
+bool ReadMergedTable(HighScoreTableRecord& table) {
+    std::string text, error;
+    table = HighScoreTableRecord{};
+    const FileRead read = ReadWholeFile(HighScoreFileName, text, error, MaxDataFileSize);
+    if (read == FileRead::Failed) return false;
+    if (read == FileRead::Read) ReadHighScoreTable(text, table);
+    for (const HighScoreEntry& entry : UnsavedHighScores) {
+        InsertHighScore(table, entry.Name, entry.Score);
+    }
+    return true;
+}
+
+}  // namespace
+
+void SaveHighScore(const HighScoreEntry& entry) {
     if (!PlayerFilesWritable) return;
-    ReplaceDataFile(HighScoreFileName, WriteHighScoreTable(HighScoreTable));
+    UnsavedHighScores.push_back(entry);
+    WithFileLock(HighScoreFileName, [] {
+        HighScoreTableRecord table;
+        // A file that cannot be read cannot be merged with: this copy's table replaces it.
+        if (!ReadMergedTable(table)) table = HighScoreTable;
+        if (ReplaceDataFile(HighScoreFileName, WriteHighScoreTable(table))) {
+            UnsavedHighScores.clear();
+        }
+    });
+}
+
+void ReloadHighScoreTable() {
+    HighScoreTableRecord table;
+    if (ReadMergedTable(table)) HighScoreTable = std::move(table);
 }
 
 void InsertHighScore(const std::string& name, int32_t score) {
-    if (score <= HighScoreTable.back().Score) return;  // not good enough for the table
+    InsertHighScore(HighScoreTable, name, score);
+}
+
+void InsertHighScore(HighScoreTableRecord& table, const std::string& name, int32_t score) {
+    if (score <= table.back().Score) return;  // not good enough for the table
     size_t place = 0;
-    for (size_t i = HighScoreTable.size() - 1; i-- > 0;) {
-        if (HighScoreTable[i].Score >= score) {
+    for (size_t i = table.size() - 1; i-- > 0;) {
+        if (table[i].Score >= score) {
             place = i + 1;
             break;
         }
     }
-    for (size_t i = HighScoreTable.size() - 1; i > place; --i) {
-        HighScoreTable[i] = std::move(HighScoreTable[i - 1]);
-    }
-    HighScoreTable[place] = HighScoreEntry{name, score};
+    for (size_t i = table.size() - 1; i > place; --i) table[i] = std::move(table[i - 1]);
+    table[place] = HighScoreEntry{name, score};
 }
 
 void DrawHighScoreTable(uint32_t colour) {

@@ -146,7 +146,7 @@ bool RunScoreScreen() {
         }
         SetKeyMode(KeyMode::Menus);
         InsertHighScore(name, GameState.Score);
-        SaveHighScoreTable();
+        SaveHighScore({name, GameState.Score});
     }
 
     for (;;) {

@@ -4,6 +4,7 @@ GameStateRecord GameState;
 OptionsRecord Options;
 HighScoreTableRecord HighScoreTable;
 ControlsRecord Controls;
+std::vector<HighScoreEntry> UnsavedHighScores;
 SpriteSet Sprites;
 uint8_t KeyState[256] = {};
 uint32_t RandomState = 1;

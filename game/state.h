@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "game/assets.h"
 #include "game/layout.h"
@@ -119,6 +120,9 @@ extern OptionsRecord Options;
 extern HighScoreTableRecord HighScoreTable;
 // The keys and gamepad buttons of play, as "controls.ini" and the controls screen set them.
 extern ControlsRecord Controls;
+// The names this copy of the game entered that "scores.dat" does not hold yet, its save having
+// failed, oldest first: the next save and the title menu's reading of the file put them in again.
+extern std::vector<HighScoreEntry> UnsavedHighScores;
 extern SpriteSet Sprites;
 // The keyboard as the last poll found it: 256 bytes indexed by DirectInput key code
 // (platform/keyboard.h), a key down while its byte is non-zero.

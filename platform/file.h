@@ -6,11 +6,14 @@
 // ahead, and the window's icon, which SDL_image reads.
 //
 // The module is picked whole by the build: posix/file.cpp on Linux and in the browser (where a
-// save ends in the browser's own step, browser/finish_save.cpp), windows/file.cpp on Windows.
+// read begins and a save ends in the browser's own storage, browser/host_files.cpp), with the
+// lock of each host's own (linux/host_files.cpp, browser/host_files.cpp), and windows/file.cpp
+// on Windows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,3 +42,13 @@ bool ReplaceFile(const char* path, std::string_view content, std::string& error)
 // How the text files a player may open and edit (options.dat, scores.dat) end their lines:
 // "\r\n" on Windows, as its own editors write them, and "\n" elsewhere. Either is read.
 extern const std::string_view TextLineEnd;
+
+// Runs `update` while this copy of the game holds the lock of the file at path, which every copy
+// takes around reading that file and replacing it, so that two copies updating it at once take
+// turns and neither's update is lost. It waits as long as another copy holds it. On a desktop the
+// lock is "PATH.lock" beside the file (made when missing, never removed, never written); in the
+// browser it is a Web Lock named for the file, shared by every tab and installed window of the
+// site. ReplaceFile's own lock cannot serve: it is taken inside the save, after the read. Where
+// no lock can be had (a read-only folder without the lock file, a file system or a browser
+// without locks), `update` runs all the same; false then, true when it ran locked.
+bool WithFileLock(const char* path, const std::function<void()>& update);

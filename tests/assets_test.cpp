@@ -4,7 +4,10 @@
 // colour-key pixels).
 #include "game/assets.h"
 
+#include <SDL_image.h>
 #include <gtest/gtest.h>
+#include <sndfile.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -13,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -727,6 +732,153 @@ TEST(AssetsTest, EverythingTogetherStaysUnderTwelveMegabytes) {
         }
     }
     EXPECT_LT(total, 12u * 1000 * 1000);
+}
+
+// --- The browser's copy --------------------------------------------------------------------
+
+const std::string WebCopyDir = ZANTORVIX_WEB_COPY_DIR;
+
+std::string TextOf(const std::string& path) {
+    const Bytes bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Gunzipped(const std::string& packed) {
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) throw std::runtime_error("zlib");
+    std::string out;
+    char buffer[1 << 16];
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.avail_in = static_cast<uInt>(packed.size());
+    int result = Z_OK;
+    while (result == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, sizeof buffer - stream.avail_out);
+    }
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END) throw std::runtime_error("a packed file is not whole gzip");
+    return out;
+}
+
+// A picture's pixels as SDL_image reads it, as 0xAARRGGBB.
+std::vector<uint32_t> Argb(const std::string& path) {
+    SDL_Surface* read = IMG_Load(path.c_str());
+    if (read == nullptr) throw std::runtime_error("cannot read " + path);
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(read, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(read);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < argb->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
+        pixels.insert(pixels.end(), row, row + argb->w);
+    }
+    SDL_FreeSurface(argb);
+    return pixels;
+}
+
+// Samples of a sound file as libsndfile reads it, whatever its format; empty when it cannot.
+struct Decoded {
+    SF_INFO Info{};
+    std::vector<double> Samples;  // interleaved
+};
+Decoded Decode(const std::string& path) {
+    Decoded sound;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &sound.Info);
+    if (file == nullptr) return sound;
+    sound.Samples.resize(static_cast<size_t>(sound.Info.frames * sound.Info.channels));
+    sf_readf_double(file, sound.Samples.data(), sound.Info.frames);
+    sf_close(file);
+    return sound;
+}
+
+// The page's two packs hold every picture and sound the game loads, each once: what the loading
+// screen shows (and the window's icon) in the first, the rest in the order the game first needs
+// them (the tunes, which the page reads when they first play, last, the title's first), each
+// file as the desktop has it. Only the effects differ: Ogg Vorbis under the same names,
+// which sound as the WAVs do, sample for sample in time, at the same loudness.
+TEST(AssetsTest, TheBrowsersPacksHoldEveryFileAndItsEffectsSoundAsTheDesktops) {
+    const std::string index = TextOf(WebCopyDir + "/packs.json");
+    const std::regex packPattern(R"re("(\w+\.data)":\{"size":(\d+),"files":\[(.*?)\]\})re");
+    const std::regex filePattern(R"re(\["/([^"]+)",(\d+),(\d+)(,1)?\])re");
+    std::vector<std::string> order;
+    std::vector<std::string> first;
+    for (std::sregex_iterator pack(index.begin(), index.end(), packPattern), end; pack != end;
+         ++pack) {
+        const std::string name = (*pack)[1];
+        const Bytes bytes = ReadAll(WebCopyDir + "/" + name);
+        EXPECT_EQ(bytes.size(), std::stoull((*pack)[2])) << name;
+        const std::string files = (*pack)[3];
+        for (std::sregex_iterator file(files.begin(), files.end(), filePattern); file != end;
+             ++file) {
+            const std::string path = (*file)[1];
+            (name == "first.data" ? first : order).push_back(path);
+            const size_t start = std::stoull((*file)[2]), stop = std::stoull((*file)[3]);
+            ASSERT_LE(stop, bytes.size()) << path;
+            std::string packed(bytes.begin() + static_cast<long>(start),
+                               bytes.begin() + static_cast<long>(stop));
+            if ((*file)[4].matched) packed = Gunzipped(packed);
+            if (path == RunFolderPath(TitlePicture.Name)) {
+                // The loading screen's picture is a JPEG in the page, the same to the eye.
+                EXPECT_EQ(packed, TextOf(WebCopyDir + "/" + path));
+                EXPECT_EQ(packed.substr(0, 3), "\xFF\xD8\xFF");
+                const std::vector<uint32_t> png = Argb(RunDir + "/" + path);
+                const std::vector<uint32_t> jpeg = Argb(WebCopyDir + "/" + path);
+                ASSERT_EQ(png.size(), jpeg.size());
+                double sum = 0;
+                for (size_t i = 0; i < png.size(); ++i) {
+                    for (const int shift : {16, 8, 0}) {
+                        sum += std::abs(int(png[i] >> shift & 0xFF) - int(jpeg[i] >> shift & 0xFF));
+                    }
+                    EXPECT_NE(jpeg[i] & 0xFFFFFF, 0xFF00FFu) << "a pixel the game would key out";
+                }
+                EXPECT_LT(sum / (3.0 * png.size()), 1.5);
+                continue;
+            }
+            if (path.rfind(".wav") != path.size() - 4) {
+                EXPECT_TRUE(packed == TextOf(RunDir + "/" + path)) << path;
+                continue;
+            }
+            EXPECT_EQ(packed.substr(0, 4), "OggS") << path;
+            const Decoded wav = Decode(RunDir + "/" + path);
+            const Decoded ogg = Decode(WebCopyDir + "/" + path);
+            EXPECT_EQ(packed, TextOf(WebCopyDir + "/" + path)) << path;
+            ASSERT_EQ(ogg.Info.channels, wav.Info.channels) << path;
+            ASSERT_EQ(ogg.Info.samplerate, wav.Info.samplerate) << path;
+            ASSERT_EQ(ogg.Info.frames, wav.Info.frames) << path;
+            double signal = 0, error = 0, heard = 0;
+            for (size_t i = 0; i < wav.Samples.size(); ++i) {
+                signal += wav.Samples[i] * wav.Samples[i];
+                heard += ogg.Samples[i] * ogg.Samples[i];
+                error += (wav.Samples[i] - ogg.Samples[i]) * (wav.Samples[i] - ogg.Samples[i]);
+            }
+            // A sound that started late, or early, would differ by about as much as it holds.
+            EXPECT_GT(10 * std::log10(signal / error), 10.0) << path;
+            EXPECT_NEAR(10 * std::log10(heard / signal), 0.0, 0.5) << path;
+        }
+    }
+
+    std::vector<std::string> loaded;
+    for (const PictureFile& picture : EveryPicture) loaded.push_back(RunFolderPath(picture.Name));
+    for (const char* sound : SoundFiles) {
+        if (std::string(sound).find(".mp3") == std::string::npos) {
+            loaded.push_back(RunFolderPath(sound));
+        }
+    }
+    for (const SoundSlot tune : {SoundTitleMusic, SoundGameMusic, SoundGameMusicLoop}) {
+        loaded.push_back(RunFolderPath(SoundFiles[tune]));
+    }
+    std::vector<std::string> expectedFirst = {RunFolderPath(TitlePicture.Name)};
+    for (const PictureFile& letter : LetterPictures)
+        expectedFirst.push_back(RunFolderPath(letter.Name));
+    expectedFirst.push_back(RunFolderPath(IconPicture.Name));
+    EXPECT_EQ(first, expectedFirst);
+    std::vector<std::string> rest;
+    for (const std::string& path : loaded) {
+        if (std::find(first.begin(), first.end(), path) == first.end()) rest.push_back(path);
+    }
+    EXPECT_EQ(order, rest);
 }
 
 }  // namespace

@@ -99,8 +99,10 @@ TEST(HighScoreTextTest, AnyBytesReadWithoutHarmAndWhatWasReadIsWrittenBackTheSam
 TEST_F(HighScoreFileTest, TypedNamesWithBlanksAndEmptyNamesSurviveASaveAndALoad) {
     const HighScoreTableRecord typed =
         Table({{"A B", 900}, {"", 800}, {" LEAD", 700}, {"TRAIL ", 600}, {"        ", 500}});
-    HighScoreTable = typed;
-    SaveHighScoreTable();
+    for (const HighScoreEntry& entry : typed) {
+        InsertHighScore(entry.Name, entry.Score);
+        SaveHighScore(entry);
+    }
     EXPECT_EQ(ReadFile("scores.dat"),
               "A\vB\n900\n\f\n800\n\vLEAD\n700\nTRAIL\v\n600\n\v\v\v\v\v\v\v\v\n500");
     HighScoreTable = HighScoreTableRecord{};
@@ -150,10 +152,12 @@ TEST_F(HighScoreFileTest, AHugeFileIsReadOnlyAsFarAsItsFirstSixteenMebibytes) {
     ExpectTable(HighScoreTable, Table({{"BIG", 7}}));
 }
 
-TEST_F(HighScoreFileTest, ASaveThatFailsHalfwayLeavesTheOldFileWhole) {
+TEST_F(HighScoreFileTest, ASaveThatFailsLeavesTheOldFileWholeAndTheNextSaveCatchesUp) {
     const std::string old = "OLD\n300\nOLD\n200\nOLD\n100\nOLD\n0\nOLD\n0";
     WriteFile("scores.dat", old);
-    HighScoreTable = Table({{std::string(20000, 'N'), 999}});
+    LoadHighScoreTable();
+    const std::string longName(20000, 'N');
+    InsertHighScore(longName, 999);
 
     // A file size limit makes the write stop after 4 KiB, as a full disk would. (The limit
     // applies to the captured error output too, which stays well below it.)
@@ -167,7 +171,7 @@ TEST_F(HighScoreFileTest, ASaveThatFailsHalfwayLeavesTheOldFileWhole) {
     limit.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     testing::internal::CaptureStderr();
-    SaveHighScoreTable();
+    SaveHighScore({longName, 999});
     const std::string message = testing::internal::GetCapturedStderr();
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &previous, nullptr);
@@ -178,9 +182,15 @@ TEST_F(HighScoreFileTest, ASaveThatFailsHalfwayLeavesTheOldFileWhole) {
     EXPECT_NE(message.find("could not save \"scores.dat\""), std::string::npos) << message;
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
 
-    // With room again the same table is saved.
-    SaveHighScoreTable();
+    // The title menu still shows the entry that is not in the file.
+    ReloadHighScoreTable();
+    EXPECT_EQ(HighScoreTable[0].Name, longName);
+    // With room again, the next entry's save brings the file up to the table.
+    InsertHighScore("NEXT", 150);
+    SaveHighScore({"NEXT", 150});
     EXPECT_EQ(ReadFile("scores.dat"), WriteHighScoreTable(HighScoreTable));
+    EXPECT_EQ(HighScoreTable[2].Name, "OLD");
+    EXPECT_EQ(HighScoreTable[3].Name, "NEXT");
 }
 
 }  // namespace

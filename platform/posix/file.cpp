@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/posix/finish_save.h"
+#include "platform/posix/host_files.h"
 
 extern const std::string_view TextLineEnd = "\n";
 
@@ -108,6 +108,7 @@ FileRead ReadWholeFile(const char* path, std::string& bytes, std::string& error,
                        bool* longer) {
     bytes.clear();
     if (longer != nullptr) *longer = false;
+    RefreshBeforeReading(path);
     Descriptor file(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) {
         const int reason = errno;

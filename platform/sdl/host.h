@@ -96,6 +96,15 @@ extern const int64_t PollPause;
 // page served by a plain static host gets no second thread.
 extern const bool ReadsAhead;
 
+// --- Files that arrive late ----------------------------------------------------------------
+
+// Whether the picture or sound file at path (as the platform names it) is still on its way: a
+// page downloads most of them while the loading screen shows. On a desktop they are all there.
+bool AssetFileToCome(const std::string& path);
+// Waits until the file can be read (at once when it is not to come), so that the game's loading
+// runs behind the download and waits only for a file not yet in.
+void AwaitAssetFile(const std::string& path);
+
 // --- The tune decoder -----------------------------------------------------------------------
 
 // The MP3 decoder of one playing of a tune: 16-bit samples at the file's own rate and channel

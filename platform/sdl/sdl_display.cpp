@@ -268,6 +268,7 @@ TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* he
     *height = 0;
     PumpEvents();  // a close during loading is answered between two pictures
     const std::string path = AssetPath(file);
+    AwaitAssetFile(path);
     if (Render == nullptr) {
         std::fprintf(stderr, "zantorvix: cannot load picture %s: no display is open\n",
                      path.c_str());

@@ -181,7 +181,11 @@ class SdlPlatform final : public Platform {
     struct LoadedSample {
         Mix_Chunk* Chunk = nullptr;         // an effect, decoded whole
         std::shared_ptr<const Tune> Music;  // a tune, decoded as it plays
+        std::string LatePath;               // a tune still on its way, read when it first plays
     };
+    // Reads a tune that was on its way when it was loaded; false, after one line on stderr,
+    // when it cannot be played.
+    bool TakeLateTune(LoadedSample& sample);
     std::vector<LoadedSample> Samples;
     std::unique_ptr<TunePlayer> Players[ChannelCount];  // the tune playing on each channel
     int32_t ChannelVolumes[ChannelCount];

@@ -105,6 +105,15 @@ SampleId SdlPlatform::LoadSample(const char* file) {
         return -1;
     }
     const bool tune = IsTuneFile(path);
+    if (tune && AssetFileToCome(path)) {
+        // A page's tune still on its way is read when it first plays: a game's tunes need not
+        // hold the loading screen up, nor the title tune the title menu's pictures.
+        LoadedSample late;
+        late.LatePath = path;
+        Samples.push_back(std::move(late));
+        return static_cast<SampleId>(Samples.size() - 1);
+    }
+    AwaitAssetFile(path);
     ReadFile read;
     const FileReader::Kind kind = tune ? FileReader::Kind::Tune : FileReader::Kind::Bytes;
     if (!Reader.Take(path, kind, read)) {
@@ -146,11 +155,23 @@ void SdlPlatform::PrepareSample(const char* file) {
     Reader.Prepare(path, IsTuneFile(path) ? FileReader::Kind::Tune : FileReader::Kind::Bytes);
 }
 
+bool SdlPlatform::TakeLateTune(LoadedSample& sample) {
+    const std::string path = std::move(sample.LatePath);
+    sample.LatePath.clear();
+    AwaitAssetFile(path);
+    std::string error;
+    sample.Music = LoadTune(path, error);
+    if (sample.Music == nullptr) {
+        std::fprintf(stderr, "zantorvix: cannot load sound %s: %s\n", path.c_str(), error.c_str());
+    }
+    return sample.Music != nullptr;
+}
+
 void SdlPlatform::PlaySound(int32_t channel, SampleId sample) {
     if (!ValidChannel(channel)) return;
     ChannelVolumes[channel] = 255;  // a sample starts at full volume unless one is set after
     if (!MixerOpen) return;
-    const LoadedSample* loaded = nullptr;
+    LoadedSample* loaded = nullptr;
     if (sample >= 0 && static_cast<size_t>(sample) < Samples.size()) {
         loaded = &Samples[static_cast<size_t>(sample)];
     }
@@ -158,6 +179,8 @@ void SdlPlatform::PlaySound(int32_t channel, SampleId sample) {
     EndTune(channel);
     ApplyVolume(channel);
     if (loaded == nullptr) return;
+    if (!loaded->LatePath.empty() && !TakeLateTune(*loaded)) return;
+    if (loaded->Chunk == nullptr && loaded->Music == nullptr) return;
     if (loaded->Chunk != nullptr) {
         Mix_PlayChannel(channel, loaded->Chunk, 0);
         return;

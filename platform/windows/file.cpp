@@ -193,3 +193,32 @@ bool ReplaceFile(const char* path, std::string_view content, std::string& error)
     if (!MoveIntoPlace(wideTemp, widePath)) return fail("cannot rename \"" + temp + "\"");
     return true;
 }
+
+bool WithFileLock(const char* path, const std::function<void()>& update) {
+    const std::wstring lock = Wide(std::string(path) + ".lock");
+    // A folder the player made read-only still has its lock file opened for reading, which
+    // LockFileEx takes as well; without one the update goes unlocked.
+    HANDLE opened = ::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        opened = ::CreateFileW(lock.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    const Handle file(opened);
+    // The whole file, past its end: the lock holds nothing but the turn. It is let go at once
+    // when the update ends (Windows lets a closed handle's locks go only in its own time), and
+    // by Windows when a copy dies holding it.
+    struct Turn {
+        HANDLE File;
+        bool Locked = false;
+        OVERLAPPED Whole{};
+        ~Turn() {
+            if (Locked) ::UnlockFileEx(File, 0, MAXDWORD, MAXDWORD, &Whole);
+        }
+    } turn{file.Get()};
+    turn.Locked =
+        file.Valid() && ::GetFileType(file.Get()) == FILE_TYPE_DISK &&
+        ::LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &turn.Whole) != 0;
+    update();
+    return turn.Locked;
+}

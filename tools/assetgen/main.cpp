@@ -1,6 +1,8 @@
 // Draws the pictures and composes the sounds of Zantorvix into a run folder:
-//   zantorvix_assetgen RUN_DIR [ICON_DIR]
-// With ICON_DIR, the desktop's icons in every size go there too.
+//   zantorvix_assetgen RUN_DIR [ICON_DIR [WEB_DIR]]
+// With ICON_DIR, the desktop's icons in every size go there too; with WEB_DIR, what the
+// browser's copy has of its own: the effects as Ogg Vorbis, the installed page's icons, and
+// every picture and sound packed for the page in two parts.
 // The output is the same, byte for byte, on every run: all randomness comes from fixed seeds.
 #include <chrono>
 #include <cstdio>
@@ -8,17 +10,19 @@
 #include <string>
 #include <thread>
 
+#include "browser_packs.h"
 #include "outputs.h"
 #include "pictures.h"
 #include "raster.h"
 #include "sounds.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s RUN_DIR [ICON_DIR]\n", argv[0]);
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: %s RUN_DIR [ICON_DIR [WEB_DIR]]\n", argv[0]);
         return 2;
     }
     const std::string runDir = argv[1];
+    const std::string webDir = argc == 4 ? argv[3] : "";
     const auto start = std::chrono::steady_clock::now();
     try {
         assetgen::MakeOutputFolders(runDir);
@@ -31,7 +35,7 @@ int main(int argc, char** argv) {
     std::string soundError;
     std::thread sounds([&] {
         try {
-            assetgen::MakeSounds(runDir);
+            assetgen::MakeSounds(runDir, webDir);
         } catch (const std::exception& e) {
             soundError = e.what();
         }
@@ -39,7 +43,8 @@ int main(int argc, char** argv) {
     std::string pictureError;
     try {
         assetgen::MakePictures(runDir);
-        if (argc == 3) assetgen::MakeDesktopIcons(argv[2]);
+        if (argc >= 3) assetgen::MakeDesktopIcons(argv[2]);
+        if (!webDir.empty()) assetgen::MakeWebIcons(webDir);
     } catch (const std::exception& e) {
         pictureError = e.what();
     }
@@ -60,6 +65,14 @@ int main(int argc, char** argv) {
                      "zantorvix_assetgen: the game loads these, but none was made in %s:\n%s",
                      runDir.c_str(), missing.c_str());
         return 1;
+    }
+    if (!webDir.empty()) {
+        try {
+            assetgen::PackForBrowser(runDir, webDir);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "zantorvix_assetgen: %s\n", e.what());
+            return 1;
+        }
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -78,6 +78,12 @@ void SaveSound(const std::string& runDir, SoundSlot slot, const Stereo& sound, b
     RecordWritten(path);
 }
 
+void SaveBrowserEffect(const std::string& webDir, SoundSlot slot, const Stereo& sound, bool mono) {
+    const std::string path = OutputPath(webDir, SoundFiles[slot]);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteOggVorbis(path, sound, mono);
+}
+
 std::string FilesNotWritten(const std::string& runDir) {
     const std::lock_guard<std::mutex> lock(WrittenMutex);
     std::string missing;

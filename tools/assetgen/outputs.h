@@ -25,6 +25,11 @@ void SavePicture(const std::string& runDir, const PictureFile& file, const Pictu
 // from several threads at once. Throws std::runtime_error on failure.
 void SaveSound(const std::string& runDir, SoundSlot slot, const Stereo& sound, bool mono);
 
+// Writes the browser's copy of an effect under webDir: Ogg Vorbis, a tenth of the WAV's size,
+// under the very name the game asks for (SDL_mixer tells the format by the bytes). Throws
+// std::runtime_error on failure.
+void SaveBrowserEffect(const std::string& webDir, SoundSlot slot, const Stereo& sound, bool mono);
+
 // The listed files this run did not write, one a line, indented, as found under the run folder;
 // empty when it wrote them all.
 std::string FilesNotWritten(const std::string& runDir);

@@ -1180,4 +1180,14 @@ void MakeDesktopIcons(const std::string& iconDir) {
     MakeWindowsIcon(iconDir + "/zantorvix.ico");
 }
 
+void MakeWebIcons(const std::string& webDir) {
+    const std::string folder = webDir + "/icons/";
+    std::filesystem::create_directories(folder);
+    for (const int size : {192, 512}) {
+        Picture p(size, size);
+        DrawIcon(p, size);
+        p.SavePng(folder + "icon-" + std::to_string(size) + ".png");
+    }
+}
+
 }  // namespace assetgen

@@ -15,4 +15,8 @@ void MakePictures(const std::string& runDir);
 // the sizes 16 to 256 that Windows picks from.
 void MakeDesktopIcons(const std::string& iconDir);
 
+// Writes the icons of the installed page, 192 and 512 pixels square, under webDir:
+// icons/icon-SIZE.png.
+void MakeWebIcons(const std::string& webDir);
+
 }  // namespace assetgen

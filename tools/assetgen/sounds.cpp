@@ -11,7 +11,7 @@
 
 namespace assetgen {
 
-void MakeSounds(const std::string& runDir) {
+void MakeSounds(const std::string& runDir, const std::string& webDir) {
     // Each tune composes and encodes on its own thread: the encoding is the slow part.
     struct Job {
         Tune Which;
@@ -35,6 +35,7 @@ void MakeSounds(const std::string& runDir) {
     try {
         for (const Effect& effect : MakeEffects()) {
             SaveSound(runDir, effect.Slot, effect.Sound, effect.Mono);
+            if (!webDir.empty()) SaveBrowserEffect(webDir, effect.Slot, effect.Sound, effect.Mono);
         }
     } catch (const std::exception& e) {
         error = e.what();

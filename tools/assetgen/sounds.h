@@ -6,8 +6,9 @@
 
 namespace assetgen {
 
-// Writes every listed sound under the run folder, whose folders must exist. Throws
+// Writes every listed sound under the run folder, whose folders must exist; with a webDir, also
+// the browser's copy of each effect there (Ogg Vorbis under the effect's own name). Throws
 // std::runtime_error on failure.
-void MakeSounds(const std::string& runDir);
+void MakeSounds(const std::string& runDir, const std::string& webDir);
 
 }  // namespace assetgen

@@ -137,5 +137,7 @@ void LevelAverage(Stereo& s, double rmsDb, double peakDb);
 void WriteWav(const std::string& path, const Samples& mono);
 void WriteWav(const std::string& path, const Stereo& stereo);
 void WriteMp3(const std::string& path, const Stereo& stereo);
+// Writes Ogg Vorbis (mono, or stereo), whatever the path's ending, with the same bytes every run.
+void WriteOggVorbis(const std::string& path, const Stereo& sound, bool mono);
 
 }  // namespace assetgen

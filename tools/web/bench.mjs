@@ -1,12 +1,15 @@
 // The page's speed and size figures, measured in Debian's Chromium without a screen on the page
 // served from localhost, printed beside the desktop game's (from the desktop benchmark's own
-// table, when it is given). Each figure is the median of several page loads.
+// table, when it is given); then how soon it shows itself on a phone's network, on a first visit
+// and on a second one. Each figure is the median of several page loads.
 //   node tools/web/bench.mjs SITE GFX [RUNS] [DESKTOP_TABLE_FILE]
-import { readdirSync, readFileSync, statSync } from "node:fs";
+import { mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from "node:fs";
+import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { gzipSync } from "node:zlib";
 
 import { decodePng, launchBrowser, sleep } from "./browsers.mjs";
+import { measureVisit, PhoneNetwork, waitForOfflineCopy } from "./loading.mjs";
 import { serveFolder } from "./serve.mjs";
 
 const [site, gfx, runsText, desktopFile] = process.argv.slice(2);
@@ -25,15 +28,38 @@ const median = (values) => {
   return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 };
 
-// What the page downloads, each file compressed as a static host serves it (gzip).
+// What the page downloads, each file compressed as a static host serves it (gzip, where that
+// makes it smaller); `first` the part before the loading screen shows: the page, the program and
+// the first pack.
+const BeforeTheLoadingScreen = /^(index\.html|page\.js|touch\.js|page\.css|zantorvix\.js|zantorvix\.wasm|first\.data)$/;
 function downloadSize() {
-  let raw = 0, compressed = 0;
+  let raw = 0, compressed = 0, first = 0;
   for (const name of readdirSync(site)) {
     const bytes = readFileSync(join(site, name));
+    const sent = Math.min(bytes.length, gzipSync(bytes).length);
     raw += bytes.length;
-    compressed += gzipSync(bytes).length;
+    compressed += sent;
+    if (BeforeTheLoadingScreen.test(name)) first += sent;
   }
-  return { raw, compressed };
+  return { raw, compressed, first };
+}
+
+// A first visit on a phone's network with nothing kept, and a second one once the service
+// worker keeps the page, in one browser.
+async function measureOnPhoneNetwork(url) {
+  const profile = mkdtempSync(join(tmpdir(), "zantorvix-bench-"));
+  const browser = await launchBrowser("chromium", { profile });
+  try {
+    const first = await measureVisit(browser, url, PhoneNetwork);
+    await waitForOfflineCopy(first.page);
+    await first.page.close();
+    const second = await measureVisit(browser, url, PhoneNetwork);
+    await second.page.close();
+    return { first, second };
+  } finally {
+    await browser.close();
+    rmSync(profile, { recursive: true, force: true });
+  }
 }
 
 // The title menu, recognised by its lit START at (434, 325), fully faded in: the picture's
@@ -139,12 +165,13 @@ function desktopFigures() {
 
 const server = await serveFolder(site, 0);
 const url = `http://127.0.0.1:${server.address().port}/`;
-const results = { paced: [], unlimited: [] };
+const results = { paced: [], unlimited: [], phone: [] };
 try {
   for (let run = 0; run < runs; ++run) {
     results.paced.push(await measureOnce(url, []));
     // A display of any refresh rate: the browser's own frames unbound from a 60 Hz vsync.
     results.unlimited.push(await measureOnce(url, ["--disable-gpu-vsync", "--disable-frame-rate-limit"]));
+    results.phone.push(await measureOnPhoneNetwork(url));
   }
 } finally {
   server.close();
@@ -187,3 +214,28 @@ row("frames per second through the loading screen's fades", of(results.paced, "f
     "-", "", true);
 row("the program's memory (WebAssembly) / resident", `${of(results.paced, "memoryMb").toFixed(1)} MB`,
     show(desktop.memoryMb, (value) => `${value.toFixed(1)} MB`), "", true);
+
+// On a phone's network. The page before it came in two packs (everything, 7.82 MB compressed,
+// before the first frame) showed the loading screen 13.9 s after it was opened, and the title
+// menu about 6 s after that.
+const visit = (which, key) => median(results.phone.map((result) => result[which][key]));
+const seconds = (ms) => `${(ms / 1000).toFixed(1)} s`;
+const phoneRow = (what, now, before, target, met) =>
+  console.log(`  ${what.padEnd(54)} ${now.padStart(11)} ${before.padStart(11)}   ${target.padEnd(18)} ${
+    target ? (met ? "met" : "MISSED") : ""}`.trimEnd());
+const firstVisit = { frame: visit("first", "firstFrameMs"), fadeIn: visit("first", "fadeInMs"),
+                     title: visit("first", "titleMs") };
+const secondTitle = visit("second", "titleMs");
+console.log(`\n  on a phone's network (Chromium's throttling: ${PhoneNetwork.download * 8 / 1e6} Mbit/s ` +
+            `down, ${PhoneNetwork.latency} ms round trip)`);
+console.log(`  ${"figure".padEnd(54)} ${"page".padStart(11)} ${"before".padStart(11)}   target`);
+phoneRow("downloaded before the loading screen, compressed", mb(size.first), "7.82 MB", "", true);
+phoneRow("  and behind it", mb(size.compressed - size.first), "-", "", true);
+phoneRow("first visit: opening the page to the loading screen", seconds(firstVisit.frame), "13.9 s",
+         "under 2 s", firstVisit.frame < 2000);
+phoneRow("  its fade-in begins (after the game's own 0.5 s)", seconds(firstVisit.fadeIn), "-", "", true);
+phoneRow("  the title menu's first frame", seconds(firstVisit.title), "about 20 s", "", true);
+phoneRow("second visit (the service worker's copy): the title", seconds(secondTitle), "-", "", true);
+const later = firstVisit.title - secondTitle;
+phoneRow("  the title menu, first visit against second", `${later < 0 ? "-" : "+"}${seconds(Math.abs(later))}`,
+         "-", "under +2 s", later <= 2000);

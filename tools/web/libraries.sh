@@ -39,11 +39,12 @@ ours=(-DSDL2_DIR="$prefix/lib/cmake/SDL2" -DBUILD_SHARED_LIBS=OFF)
 cmake_build SDL2_image "$(source_of libsdl2-image)" "${ours[@]}" -DSDL2IMAGE_SAMPLES=OFF \
     -DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_BACKEND_STB=ON \
     -DSDL2IMAGE_AVIF=OFF -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF
-# WAV and MP3 (dr_mp3, SDL_mixer's own decoder) only.
+# WAV, Ogg Vorbis (through stb_vorbis, which SDL_mixer carries: the page's effects) and MP3
+# (dr_mp3, SDL_mixer's own decoder) only.
 cmake_build SDL2_mixer "$(source_of libsdl2-mixer)" "${ours[@]}" -DSDL2MIXER_SAMPLES=OFF \
     -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF \
     -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
-    -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_MP3=ON -DSDL2MIXER_MP3_DRMP3=ON -DSDL2MIXER_MP3_MPG123=OFF
+    -DSDL2MIXER_VORBIS=STB -DSDL2MIXER_MP3=ON -DSDL2MIXER_MP3_DRMP3=ON -DSDL2MIXER_MP3_MPG123=OFF
 # The game decodes its tunes as they play with the same dr_mp3.
 mkdir -p "$prefix/include/dr_libs"
 cp "$(source_of libsdl2-mixer)/src/codecs/dr_libs/dr_mp3.h" "$prefix/include/dr_libs/"

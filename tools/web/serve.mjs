@@ -1,10 +1,13 @@
 // Serves a folder over HTTP on localhost, as any static web host would (with the types a
-// browser insists on, such as application/wasm), for trying the page:
+// browser insists on, such as application/wasm, compressed with gzip where that makes a file
+// smaller, and with the validators that let a browser ask whether a file changed), for trying
+// the page:
 //   node tools/web/serve.mjs FOLDER [PORT]     (port 0: any free one)
-import { createReadStream, statSync } from "node:fs";
+import { readFileSync, statSync } from "node:fs";
 import { createServer } from "node:http";
 import { extname, join, normalize, resolve, sep } from "node:path";
 import { fileURLToPath } from "node:url";
+import { gzipSync } from "node:zlib";
 
 const Types = {
   ".html": "text/html; charset=utf-8",
@@ -14,8 +17,25 @@ const Types = {
   ".wasm": "application/wasm",
   ".data": "application/octet-stream",
   ".png": "image/png",
+  ".webmanifest": "application/manifest+json",
   ".zrp": "application/octet-stream",
 };
+
+// Each file's bytes as sent, plain and compressed, kept while the file stays the same.
+const Sent = new Map();
+
+function bytesOf(file, info) {
+  const tag = `"${info.size}-${Math.floor(info.mtimeMs)}"`;
+  let entry = Sent.get(file);
+  if (!entry || entry.tag !== tag) {
+    const plain = readFileSync(file);
+    const packed = gzipSync(plain);
+    entry = { tag, plain, packed: packed.length < plain.length * 0.9 ? packed : null,
+              modified: new Date(info.mtimeMs).toUTCString() };
+    Sent.set(file, entry);
+  }
+  return entry;
+}
 
 // Starts serving `folder`; resolves to the server once it listens on 127.0.0.1.
 export function serveFolder(folder, port = 0) {
@@ -34,25 +54,32 @@ export function serveFolder(folder, port = 0) {
       response.writeHead(403).end();
       return;
     }
-    let size;
+    let entry;
     try {
       const info = statSync(file);
       if (!info.isFile()) throw new Error("not a file");
-      size = info.size;
+      entry = bytesOf(file, info);
     } catch {
       response.writeHead(404, { "Content-Type": "text/plain" }).end("not found\n");
       return;
     }
-    response.writeHead(200, {
+    const headers = {
       "Content-Type": Types[extname(file)] || "application/octet-stream",
-      "Content-Length": size,
       "Cache-Control": "no-cache",
-    });
-    if (request.method === "HEAD") {
-      response.end();
+      "ETag": entry.tag,
+      "Last-Modified": entry.modified,
+      "Vary": "Accept-Encoding",
+    };
+    if (request.headers["if-none-match"] === entry.tag) {
+      response.writeHead(304, headers).end();
       return;
     }
-    createReadStream(file).pipe(response);
+    const gzip = entry.packed && /\bgzip\b/.test(request.headers["accept-encoding"] || "");
+    const body = gzip ? entry.packed : entry.plain;
+    if (gzip) headers["Content-Encoding"] = "gzip";
+    headers["Content-Length"] = body.length;
+    response.writeHead(200, headers);
+    response.end(request.method === "HEAD" ? undefined : body);
   });
   return new Promise((done, fail) => {
     server.once("error", fail);

@@ -81,6 +81,18 @@ EM_JS(void, CountPresentInPage, (), {
     if (times.length < 1000) times.push(performance.now());
 });
 
+// Whether the file is one of the pictures and sounds still on their way (packs.js).
+EM_JS(int, PackedFileToCome, (const char* path), {
+    const name = ZantorvixPacks.normal(UTF8ToString(path));
+    return ZantorvixPacks.packed[name] && !ZantorvixPacks.arrived[name] ? 1 : 0;
+});
+
+// Hands the page back to the browser until the file is in, or will not come (packs.js says why
+// on the console, once).
+EM_ASYNC_JS(void, WaitForPackedFile, (const char* path), {
+    await ZantorvixPacks.wait(UTF8ToString(path));
+});
+
 // The renderer behind the browser's WebGL, as far as the browser tells; "" without WebGL.
 EM_JS(char*, BrowserWebGlRenderer, (), {
     let name = "";
@@ -182,6 +194,14 @@ const int64_t PollPause = TimerGrain;
 
 // One thread in the page: every file is read when it is loaded.
 const bool ReadsAhead = false;
+
+bool AssetFileToCome(const std::string& path) {
+    return PackedFileToCome(path.c_str()) != 0;
+}
+
+void AwaitAssetFile(const std::string& path) {
+    if (AssetFileToCome(path)) WaitForPackedFile(path.c_str());
+}
 
 void ReadHostKeys(uint8_t state[256]) {
     const int touch = ReadPageTouch();

@@ -78,6 +78,13 @@ const int64_t PollPause = FrameClock::Millisecond;
 
 const bool ReadsAhead = true;
 
+// Every file is on the disk.
+bool AssetFileToCome(const std::string&) {
+    return false;
+}
+
+void AwaitAssetFile(const std::string&) {}
+
 void ReadHostKeys(uint8_t*) {}
 
 void AnnounceKeyMode(KeyMode) {}
