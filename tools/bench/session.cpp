@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "probes.h"
+
 namespace fs = std::filesystem;
 
 int64_t MonotonicNs() {
@@ -139,9 +141,10 @@ SessionFigures RunSession(const VirtualDisplay& display) {
         Pause(10000);
         figures.MenuCpuMs = (ProcessCpuNs(game) - cpu) / 1e6 / 10.0;
         figures.MenuFps = (presents.Take() - shown) / 10.0;
+        figures.KeyToPictureMs = ProbeKeyToPicture(connection, window, 40);
 
-        Key(display, "Return");
-        Pause(5000);  // the title's fade-out and the game's fade-in
+        figures.FadeFps = TimeFadesAfterReturn(connection, window);
+        Pause(1000);  // the game's first frames
         const char* keys[4] = {"Left", "Up", "Right", "space"};
         cpu = ProcessCpuNs(game);
         const int64_t server = ProcessCpuNs(display.Pid);

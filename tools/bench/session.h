@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "virtual_display.h"
 
@@ -25,8 +26,10 @@ struct SessionFigures {
     double PlayFps = 0;      // presents per second during play
     double MenuFps = 0;      // presents per second in the title menu
     double ServerCpuMs = 0;  // the X server's CPU per second during play
+    double FadeFps = 0;      // presents per second through the title's fade-out and play's fade-in
+    std::vector<double> KeyToPictureMs;  // a key in the title menu to the present that shows it
 };
 
-// One run of the real program: 10 s in the title menu, then 10 s of play with a key every
-// quarter second (left, turn, right, drop).
+// One run of the real program: 10 s in the title menu, 40 presses of Down and Up there, Return
+// and the fades, then 10 s of play with a key every quarter second (left, turn, right, drop).
 SessionFigures RunSession(const VirtualDisplay& display);
