@@ -13,6 +13,12 @@
 
 namespace {
 
+// Half a second of black before the loading screen fades in, and 0.6 s after it has faded out.
+// Its fades' frames follow one another with no sleep: presenting them sets their pace.
+constexpr int32_t BlackBeforeLoadingScreen = 500;
+constexpr FadeWaits LoadingFadeIn{.BetweenFrames = 0, .After = 0};
+constexpr FadeWaits LoadingFadeOut{.BetweenFrames = 0, .After = 600};
+
 void DrawLoadingFrame() {
     BeginFrame();
     Sprites.TitleBackground.Draw(0, 0, FadeLevel);
@@ -105,19 +111,14 @@ void LoadGameSprites() {
 void FadeInLoadingScreen() {
     BeginFrame();
     EndFrame();
-    Sleep(500);
+    Sleep(BlackBeforeLoadingScreen);
     FadeLevel = TransparentWhite;
-    do {
-        DrawLoadingFrame();
-    } while (!FadeInStep());
+    RunFade(FadeDirection::In, DrawLoadingFrame, LoadingFadeIn);
 }
 
 void FadeOutLoadingScreen() {
     FadeLevel = OpaqueWhite;
-    do {
-        DrawLoadingFrame();
-    } while (!FadeOutStep());
-    Sleep(600);
+    RunFade(FadeDirection::Out, DrawLoadingFrame, LoadingFadeOut);
 }
 
 void ResetBoard() {

@@ -36,6 +36,9 @@ const ItemPicture ItemPictures[3][3] = {
 enum MenuItem : int32_t { MenuStart = 0, MenuOptions = 1, MenuExit = 2, MenuItemCount = 3 };
 
 constexpr int32_t TitleMusicVolume = 192;
+// A millisecond's sleep between frames, as every frame of the menu has, and half a second of
+// black before the game.
+constexpr FadeWaits TitleFadeOut{.BetweenFrames = 1, .After = 500};
 
 void DrawTitleFrame() {
     BeginFrame();
@@ -87,10 +90,5 @@ void RunTitleMenu() {
     }
 
     FadeLevel = OpaqueWhite;
-    for (;;) {
-        DrawTitleFrame();
-        if (FadeOutStep()) break;
-        Sleep(1);
-    }
-    Sleep(500);
+    RunFade(FadeDirection::Out, DrawTitleFrame, TitleFadeOut);
 }

@@ -16,7 +16,10 @@ namespace {
 
 constexpr int32_t TickMilliseconds = 10;
 constexpr int32_t GameMusicVolume = 200;
-constexpr int32_t FadeOutWait = 500;
+// A millisecond's sleep between frames, as in every frame of play; half a second of black after
+// the fade-out.
+constexpr FadeWaits PlayFadeIn{.BetweenFrames = 1, .After = 0};
+constexpr FadeWaits PlayFadeOut{.BetweenFrames = 1, .After = 500};
 constexpr int32_t CycleWait = 100;
 
 // Key-repeat reloads, in ticks.
@@ -134,22 +137,15 @@ void RunPlayScene() {
 
     // The falling piece shows at full strength while everything else rises from nothing.
     FadeLevel = TransparentWhite;
-    for (;;) {
-        DrawPlayFrame(FadeLevel, OpaqueWhite);
-        if (FadeInStep()) break;
-        Sleep(1);
-    }
+    RunFade(
+        FadeDirection::In, [] { DrawPlayFrame(FadeLevel, OpaqueWhite); }, PlayFadeIn);
     GameState.GameStartTime = Time();
 
     if (!RunFrames()) return;  // topped out: straight on, no fade-out
 
     FadeLevel = OpaqueWhite;
-    for (;;) {
-        DrawPlayFrame(FadeLevel, FadeLevel);
-        if (FadeOutStep()) break;
-        Sleep(1);
-    }
-    Sleep(FadeOutWait);
+    RunFade(
+        FadeDirection::Out, [] { DrawPlayFrame(FadeLevel, FadeLevel); }, PlayFadeOut);
 }
 
 void PauseGame() {
