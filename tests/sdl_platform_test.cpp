@@ -331,9 +331,21 @@ TEST_F(SdlPlatformTest, FullScreenPictureCoversTheFrameExactlyAndTheNextFrameSta
     EXPECT_EQ(lit, 0);
 }
 
+// The window's own pixels, as the player sees them.
+std::vector<uint32_t> WindowPixels(SdlPlatform& sdl) {
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl.MainWindow());
+    std::vector<uint32_t> pixels;
+    for (int y = 0; surface != nullptr && y < surface->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch);
+        for (int x = 0; x < surface->w; ++x) pixels.push_back(row[x] | 0xFF000000u);
+    }
+    return pixels;
+}
+
 // The frames as the game draws them (a backdrop and a frame picture over the whole screen, then
-// small pictures), composed once picture by picture and once with the cached layer and the
-// unchanged frames kept: the same pixels every time.
+// small pictures), composed once whole every time and once only where they changed, in a window
+// that scales them: the same pixels every time, in the frame and in the window.
 TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
     std::vector<uint32_t> backdrop(1024 * 768), frame(1024 * 768);
     for (size_t i = 0; i < backdrop.size(); ++i) {
@@ -347,23 +359,31 @@ TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
     WritePng("gfx/backdrop.png", 1024, 768, backdrop);
     WritePng("gfx/frame.png", 1024, 768, frame);
     WritePng("gfx/block.png", 26, 26, std::vector<uint32_t>(26 * 26, 0xC0E04010));
+    WritePng("gfx/other.png", 26, 26, std::vector<uint32_t>(26 * 26, 0xA01060F0));
     auto compose = [](SdlPlatform& sdl) {
         std::vector<std::vector<uint32_t>> shown;
         int32_t w, h;
         const TextureId back = sdl.LoadTexture("gfx//backdrop.png", &w, &h);
         const TextureId over = sdl.LoadTexture("gfx//frame.png", &w, &h);
         const TextureId block = sdl.LoadTexture("gfx//block.png", &w, &h);
-        const uint32_t tints[] = {0x00FFFFFF, 0x80FFFFFF, 0xFFFFFFFF,
-                                  0xFFFFFFFF, 0xFFFFFFFF, 0xFF808080};
-        for (int i = 0; i < 6; ++i) {
+        const TextureId other = sdl.LoadTexture("gfx//other.png", &w, &h);
+        // A window of another shape, whose picture is scaled, and only partly put there again.
+        SDL_SetWindowFullscreen(sdl.MainWindow(), 0);
+        SDL_SetWindowSize(sdl.MainWindow(), 1000, 700);
+        const uint32_t tints[] = {0x00FFFFFF, 0x80FFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
+                                  0xFFFFFFFF, 0xFF808080, 0xFF808080, 0xFF808080};
+        for (int i = 0; i < 8; ++i) {
             sdl.BeginFrame();
             sdl.DrawTexture(back, 0, 0, 1024, 768, tints[i]);
             sdl.DrawTexture(over, 0, 0, 1024, 768, tints[i]);
             // The falling block moves on the fifth frame only.
             sdl.DrawTexture(block, 317, i == 4 ? 85 : 59, 26, 26, White);
-            sdl.DrawTexture(block, 760, 420, 26, 26, tints[i]);
+            // Two overlapping pictures change places on the last frame.
+            sdl.DrawTexture(i == 7 ? other : block, 760, 420, 26, 26, tints[i]);
+            sdl.DrawTexture(i == 7 ? block : other, 770, 430, 26, 26, White);
             sdl.EndFrame();
             shown.push_back(sdl.ReadFrame());
+            shown.push_back(WindowPixels(sdl));
         }
         return shown;
     };
@@ -383,8 +403,10 @@ TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
         }
         EXPECT_EQ(differing, 0u) << "frame " << i;
     }
-    EXPECT_NE(expected[3], expected[4]);  // the moved block shows
-    EXPECT_NE(expected[0], expected[1]);  // and so does the fade
+    EXPECT_NE(expected[6], expected[8]);    // the moved block shows
+    EXPECT_NE(expected[0], expected[2]);    // and so does the fade
+    EXPECT_NE(expected[13], expected[15]);  // and the change of places, in the window too
+    EXPECT_EQ(expected[1].size(), 1000u * 700u);
 }
 
 TEST_F(SdlPlatformTest, LoadsJpegAndDdsAndKeysMagentaInEvery) {

@@ -77,6 +77,11 @@ void ApplyFullScreen(SDL_Window* window, bool fullScreen, WindowedSize& windowed
 // the software renderer has not drawn it again.
 void PresentFrame(SDL_Renderer* renderer, bool redrawn);
 
+// Shows the window's own pixels (its SDL window surface) in these rectangles, after the frames
+// composed on the CPU put something new there; with none, the frame showed nothing new and
+// nothing is copied.
+void PresentWindowPixels(SDL_Window* window, const SDL_Rect* rects, int count);
+
 // Sleeps the program's one game thread for `ns` nanoseconds (in a page, handing it back to the
 // browser meanwhile).
 void SleepFor(int64_t ns);

@@ -45,6 +45,10 @@ void PresentFrame(SDL_Renderer* renderer, bool) {
     SDL_RenderPresent(renderer);
 }
 
+void PresentWindowPixels(SDL_Window* window, const SDL_Rect* rects, int count) {
+    if (count > 0) SDL_UpdateWindowSurfaceRects(window, rects, count);
+}
+
 void SleepFor(int64_t ns) {
     std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
 }
