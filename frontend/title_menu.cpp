@@ -6,6 +6,7 @@
 #include "game/fade.h"
 #include "game/keys.h"
 #include "game/lettering.h"
+#include "game/play_frame.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/renderer.h"
@@ -76,7 +77,10 @@ void RunTitleMenu() {
         StepMenuCursor(cursor, MenuStart, MenuItemCount - 1);
         if (KeyState[DIK_RETURN]) {
             WaitForKeysUp({DIK_RETURN});
-            if (cursor == MenuStart) break;
+            if (cursor == MenuStart) {
+                WantBackdrops(GameState.Level, 1);  // made while the menu fades out
+                break;
+            }
             if (cursor == MenuExit) {
                 QuitRequested = 1;
                 return;

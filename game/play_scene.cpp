@@ -79,6 +79,9 @@ bool RunFrames() {
     KeysOfPlay keys;
     GameStateRecord& g = GameState;
     for (;;) {
+        // The next level's backdrop is made while this one is played, so a new level shows at
+        // once.
+        WantBackdrops(g.Level, 2);
         FadeTitleMusic();
         TakeWindowMessage();
         PollKeyboard();
@@ -136,12 +139,19 @@ void RunPlayScene() {
     SetVolume(ChannelGameMusic, GameMusicVolume);
 
     // The falling piece shows at full strength while everything else rises from nothing.
+    WantBackdrops(GameState.Level, 1);
     FadeLevel = TransparentWhite;
     RunFade(
         FadeDirection::In, [] { DrawPlayFrame(FadeLevel, OpaqueWhite); }, PlayFadeIn);
     GameState.GameStartTime = Time();
 
-    if (!RunFrames()) return;  // topped out: straight on, no fade-out
+    // The menus' picture is not drawn during play; it is made again as play ends, while the game
+    // fades out or the score screen shows.
+    Sprites.TitleBackground.Want(false);
+    const bool left = RunFrames();
+    WantBackdrops(GameState.Level, 1);
+    Sprites.TitleBackground.Want(true);
+    if (!left) return;  // topped out: straight on, no fade-out
 
     FadeLevel = OpaqueWhite;
     RunFade(

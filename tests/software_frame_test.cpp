@@ -221,9 +221,9 @@ TEST_F(SoftwareFrameTest, TheFrameIsScaledAndPlacedAsSdlDoesIt) {
     SoftwareFrame frame;
     const SDL_Rect whole{0, 0, ScreenWidth, ScreenHeight};
     frame.Blend(pattern, 0, 0, OpaqueWhite, whole);
+    std::vector<uint32_t> composed = frame.All();
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<uint32_t*>(frame.All().data()), ScreenWidth, ScreenHeight, 32, ScreenWidth * 4,
-        SDL_PIXELFORMAT_ARGB8888);
+        composed.data(), ScreenWidth, ScreenHeight, 32, ScreenWidth * 4, SDL_PIXELFORMAT_ARGB8888);
 
     const std::pair<int, int> windows[] = {{1920, 1080}, {1024, 768}, {1280, 1024}, {1000, 700},
                                            {1366, 768},  {800, 600},  {640, 360}};

@@ -107,9 +107,9 @@ class TuneDecoder {
     virtual size_t Read(unsigned char* out, size_t size) = 0;
 };
 
-// Opens the MP3 bytes (which outlive the decoder) and reads their format; null with the reason
-// when they are no MP3.
-std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& bytes, long& rate, int& channels,
+// Opens the MP3 file at `path`, to be read a little at a time as it is decoded, and reads its
+// format; null with the reason when it cannot be read or is no MP3.
+std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& path, long& rate, int& channels,
                                              std::string& error);
 
 // --- What the page needs from the game -----------------------------------------------------

@@ -218,6 +218,37 @@ void SdlPlatform::EndFrame() {
 
 void SdlPlatform::ShowComposedFrame() {
     const int64_t began = NowNs();
+    SDL_Surface* surface = SDL_GetWindowSurface(Window);
+    if (surface == nullptr) return;
+    const SDL_Rect viewport = FrameViewport(surface->w, surface->h);
+    PlaceFrame(surface, viewport);
+    const ChangedArea changed = ComposeChanges();
+    const int64_t composed = NowNs();
+    const std::vector<SDL_Rect> shown = PutIntoWindow(surface, viewport, changed);
+    const int64_t put = NowNs();
+    PresentWindowPixels(Window, shown.data(), static_cast<int>(shown.size()));
+    Spent.ComposeNs += composed - began;
+    Spent.ScaleNs += put - composed;
+    Spent.PresentNs += NowNs() - put;
+    Spent.NewFrames += shown.empty() ? 0 : 1;
+}
+
+void SdlPlatform::PlaceFrame(SDL_Surface* surface, const SDL_Rect& viewport) {
+    // Where the window shows the frame at its own size, and its pixels' top byte is no alpha,
+    // the frame is composed right there: no copy of it is needed at all.
+    uint32_t* corner = nullptr;
+    if (surface->format->format == SDL_PIXELFORMAT_RGB888 && viewport.w == ScreenWidth &&
+        viewport.h == ScreenHeight) {
+        corner = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                             static_cast<ptrdiff_t>(viewport.y) * surface->pitch) +
+                 viewport.x;
+    }
+    if (corner == Frame->Placed()) return;
+    Frame->Place(corner, surface->pitch / 4);
+    ShownValid = false;  // composed anew where it now stands
+}
+
+ChangedArea SdlPlatform::ComposeChanges() {
     // Most frames show exactly what the last one showed, or differ in a few small pictures (a
     // piece moved, a digit turned): only those parts are composed anew.
     ChangedArea changed;
@@ -235,66 +266,71 @@ void SdlPlatform::ShowComposedFrame() {
     }
     Shown.swap(Pending);
     ShownValid = true;
-    const int64_t composed = NowNs();
+    return changed;
+}
 
-    SDL_Surface* surface = SDL_GetWindowSurface(Window);
-    if (surface == nullptr) return;
-    const SDL_Rect viewport = FrameViewport(surface->w, surface->h);
-    Scaler.Resize(viewport.w, viewport.h);
-    const Uint32 format = surface->format->format;
-    const bool known = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888 ||
-                       format == SDL_PIXELFORMAT_BGR888 || format == SDL_PIXELFORMAT_ABGR8888;
-    // A page's canvas takes the bytes as they are, its alpha included.
-    const WindowPixels kind = format == SDL_PIXELFORMAT_RGB888     ? WindowPixels::Xrgb
-                              : format == SDL_PIXELFORMAT_ARGB8888 ? WindowPixels::Argb
-                                                                   : WindowPixels::Abgr;
+std::vector<SDL_Rect> SdlPlatform::PutIntoWindow(SDL_Surface* surface, const SDL_Rect& viewport,
+                                                 const ChangedArea& changed) {
     // The whole window again after a resize or an exposure, bars and all; otherwise only where
     // the changed parts show.
     const bool whole = surface != ShownSurface || ScreenStale || !Options.DrawLess;
+    ShownSurface = surface;
+    ScreenStale = false;
+    Scaler.Resize(viewport.w, viewport.h);
     std::vector<SDL_Rect> parts;
     if (whole) {
         parts.push_back({0, 0, viewport.w, viewport.h});
     } else {
         for (const SDL_Rect& part : changed.Rects()) parts.push_back(Scaler.Affected(part));
     }
-    SDL_LockSurface(surface);
-    if (whole) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    if (whole) FillBars(surface, viewport);
+    if (Frame->Placed() == nullptr) {
+        for (const SDL_Rect& part : parts) PutPart(surface, viewport, part);
+    }
+    if (whole) return {{0, 0, surface->w, surface->h}};
+    for (SDL_Rect& part : parts) {
+        part.x += viewport.x;
+        part.y += viewport.y;
+    }
+    return parts;
+}
+
+void SdlPlatform::FillBars(SDL_Surface* surface, const SDL_Rect& viewport) {
+    const int w = surface->w, h = surface->h;
+    const SDL_Rect bars[4] = {
+        {0, 0, w, viewport.y},
+        {0, viewport.y + viewport.h, w, h - viewport.y - viewport.h},
+        {0, viewport.y, viewport.x, viewport.h},
+        {viewport.x + viewport.w, viewport.y, w - viewport.x - viewport.w, viewport.h}};
+    for (const SDL_Rect& bar : bars) {
+        if (bar.w > 0 && bar.h > 0)
+            SDL_FillRect(surface, &bar, SDL_MapRGB(surface->format, 0, 0, 0));
+    }
+}
+
+void SdlPlatform::PutPart(SDL_Surface* surface, const SDL_Rect& viewport, const SDL_Rect& part) {
+    const Uint32 format = surface->format->format;
     auto* corner = static_cast<uint8_t*>(surface->pixels) +
                    static_cast<ptrdiff_t>(viewport.y) * surface->pitch + viewport.x * 4;
-    for (const SDL_Rect& part : parts) {
-        if (known) {
-            Scaler.Put(*Frame, part, corner, surface->pitch, kind);
-        } else {
-            // A window of some other kind of pixel: put as 0xAARRGGBB, then converted by SDL.
-            std::vector<uint32_t> spare(static_cast<size_t>(part.w) * part.h);
-            auto* spareCorner = reinterpret_cast<uint8_t*>(spare.data()) -
-                                static_cast<ptrdiff_t>(part.y) * part.w * 4 - part.x * 4;
-            Scaler.Put(*Frame, part, spareCorner, part.w * 4, WindowPixels::Argb);
-            SDL_ConvertPixels(part.w, part.h, SDL_PIXELFORMAT_ARGB8888, spare.data(), part.w * 4,
-                              format,
-                              static_cast<uint8_t*>(surface->pixels) +
-                                  static_cast<ptrdiff_t>(viewport.y + part.y) * surface->pitch +
-                                  (viewport.x + part.x) * surface->format->BytesPerPixel,
-                              surface->pitch);
-        }
+    // A page's canvas takes the bytes as they are, its alpha included.
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888 ||
+        format == SDL_PIXELFORMAT_ABGR8888 || format == SDL_PIXELFORMAT_BGR888) {
+        const WindowPixels kind = format == SDL_PIXELFORMAT_RGB888     ? WindowPixels::Xrgb
+                                  : format == SDL_PIXELFORMAT_ARGB8888 ? WindowPixels::Argb
+                                                                       : WindowPixels::Abgr;
+        Scaler.Put(*Frame, part, corner, surface->pitch, kind);
+        return;
     }
-    SDL_UnlockSurface(surface);
-    ShownSurface = surface;
-    ScreenStale = false;
-    if (whole) {
-        parts.assign(1, {0, 0, surface->w, surface->h});
-    } else {
-        for (SDL_Rect& part : parts) {
-            part.x += viewport.x;
-            part.y += viewport.y;
-        }
-    }
-    const int64_t scaled = NowNs();
-    PresentWindowPixels(Window, parts.data(), static_cast<int>(parts.size()));
-    Spent.ComposeNs += composed - began;
-    Spent.ScaleNs += scaled - composed;
-    Spent.PresentNs += NowNs() - scaled;
-    Spent.NewFrames += parts.empty() ? 0 : 1;
+    // A window of some other kind of pixel: put as 0xAARRGGBB, then converted by SDL.
+    std::vector<uint32_t> spare(static_cast<size_t>(part.w) * static_cast<size_t>(part.h));
+    auto* spareCorner = reinterpret_cast<uint8_t*>(spare.data()) -
+                        static_cast<ptrdiff_t>(part.y) * part.w * 4 - part.x * 4;
+    Scaler.Put(*Frame, part, spareCorner, part.w * 4, WindowPixels::Argb);
+    SDL_ConvertPixels(part.w, part.h, SDL_PIXELFORMAT_ARGB8888, spare.data(), part.w * 4, format,
+                      static_cast<uint8_t*>(surface->pixels) +
+                          static_cast<ptrdiff_t>(viewport.y + part.y) * surface->pitch +
+                          (viewport.x + part.x) * surface->format->BytesPerPixel,
+                      surface->pitch);
 }
 
 void SdlPlatform::ShowRenderedFrame() {

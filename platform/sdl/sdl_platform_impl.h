@@ -118,6 +118,13 @@ class SdlPlatform final : public Platform {
     // The frames on the CPU: the changed parts composed, put into the window's own pixels at its
     // size, and presented.
     void ShowComposedFrame();
+    void PlaceFrame(SDL_Surface* surface, const SDL_Rect& viewport);
+    ChangedArea ComposeChanges();
+    // The changed parts put into the window at its size; the window's rectangles to present.
+    std::vector<SDL_Rect> PutIntoWindow(SDL_Surface* surface, const SDL_Rect& viewport,
+                                        const ChangedArea& changed);
+    void FillBars(SDL_Surface* surface, const SDL_Rect& viewport);
+    void PutPart(SDL_Surface* surface, const SDL_Rect& viewport, const SDL_Rect& part);
     // The frames through an SDL renderer (OpenGL).
     void ShowRenderedFrame();
     void Compose();

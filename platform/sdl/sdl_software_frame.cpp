@@ -212,6 +212,26 @@ ChangedArea FindChanges(const std::vector<PictureDraw>& before,
 
 // --- Composing -------------------------------------------------------------------------------
 
+void SoftwareFrame::Place(uint32_t* pixels, int32_t pitch) {
+    if (pixels != nullptr) {
+        Own = std::vector<uint32_t>();  // the memory itself goes
+        Base = pixels;
+        Pitch = pitch;
+        return;
+    }
+    if (Own.empty()) Own.assign(static_cast<size_t>(ScreenWidth) * ScreenHeight, 0xFF000000u);
+    Base = Own.data();
+    Pitch = ScreenWidth;
+}
+
+std::vector<uint32_t> SoftwareFrame::All() const {
+    std::vector<uint32_t> pixels;
+    pixels.reserve(static_cast<size_t>(ScreenWidth) * ScreenHeight);
+    for (int32_t y = 0; y < ScreenHeight; ++y)
+        pixels.insert(pixels.end(), Row(y), Row(y) + ScreenWidth);
+    return pixels;
+}
+
 void SoftwareFrame::Fill(const SDL_Rect& rect, uint32_t pixel) {
     for (int32_t y = rect.y; y < rect.y + rect.h; ++y) {
         std::fill(Row(y) + rect.x, Row(y) + rect.x + rect.w, pixel);

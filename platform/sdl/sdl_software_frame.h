@@ -6,6 +6,7 @@
 
 #include <SDL_rect.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,10 +42,16 @@ class ChangedArea {
 ChangedArea FindChanges(const std::vector<PictureDraw>& before,
                         const std::vector<PictureDraw>& now);
 
-// 0xAARRGGBB pixels, ScreenWidth a row, as SDL's software renderer leaves its target.
+// 0xAARRGGBB pixels, 1024x768, as SDL's software renderer leaves its target: pixels of its own,
+// or the window's own where it shows the frame at that very size.
 class SoftwareFrame {
   public:
-    SoftwareFrame() : Pixels(static_cast<size_t>(ScreenWidth) * ScreenHeight, 0xFF000000u) {}
+    SoftwareFrame() { Place(nullptr, 0); }
+
+    // From now on the frame is `pixels` (a row `pitch` pixels long, the window's own), or
+    // pixels of its own again (null). Either way, what they hold is to be composed anew.
+    void Place(uint32_t* pixels, int32_t pitch);
+    const uint32_t* Placed() const { return Own.empty() ? Base : nullptr; }
 
     // Composes the part `clip` of the frame anew: black, then every picture in order, each over
     // the ones before it. `pictureOf` gives a picture's pixels, or null for none, and whether
@@ -78,14 +85,15 @@ class SoftwareFrame {
                     const SDL_Rect& clip);
     void Fill(const SDL_Rect& rect, uint32_t pixel);
 
-    const std::vector<uint32_t>& All() const { return Pixels; }
-    const uint32_t* Row(int32_t y) const {
-        return Pixels.data() + static_cast<size_t>(y) * ScreenWidth;
-    }
+    // Every pixel, rows top to bottom.
+    std::vector<uint32_t> All() const;
+    const uint32_t* Row(int32_t y) const { return Base + static_cast<ptrdiff_t>(y) * Pitch; }
 
   private:
-    uint32_t* Row(int32_t y) { return Pixels.data() + static_cast<size_t>(y) * ScreenWidth; }
-    std::vector<uint32_t> Pixels;
+    uint32_t* Row(int32_t y) { return Base + static_cast<ptrdiff_t>(y) * Pitch; }
+    std::vector<uint32_t> Own;  // empty while the frame is the window's pixels
+    uint32_t* Base = nullptr;
+    int32_t Pitch = ScreenWidth;
 };
 
 // Where the 1024x768 frame stands in a window of this size: as large as fits, with bars on two
