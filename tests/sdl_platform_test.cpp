@@ -412,6 +412,36 @@ TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
     }
 }
 
+// A picture loaded on demand holds its pixels only while it is wanted, and shows whenever it is
+// drawn: made ahead once wanted, or at the draw itself.
+TEST_F(SdlPlatformTest, PicturesLoadedOnDemandHoldPixelsOnlyWhileWanted) {
+    OPEN_DISPLAY_OR_SKIP();
+    WritePng("gfx/backdrop.png", 4, 4, std::vector<uint32_t>(16, Blue));
+    const size_t before = Sdl->PicturesHeld();
+    int32_t width = 0, height = 0;
+    Sdl->PreparePictureOnDemand("gfx//backdrop.png");
+    const TextureId backdrop = Sdl->LoadTextureOnDemand("gfx//backdrop.png", &width, &height);
+    ASSERT_NE(backdrop, 0);
+    EXPECT_EQ(width, 4);
+    EXPECT_EQ(height, 4);
+    EXPECT_EQ(Sdl->PicturesHeld(), before);
+    const auto drawn = [&] {
+        Sdl->BeginFrame();
+        Sdl->DrawTexture(backdrop, 0, 0, 4, 4, White);
+        Sdl->EndFrame();
+        const uint32_t pixel = At(Sdl->ReadFrame(), 3, 3);
+        Sdl->BeginFrame();  // and gone again, so that the next draw is composed anew
+        Sdl->EndFrame();
+        return pixel;
+    };
+    Sdl->WantTexture(backdrop, true);
+    EXPECT_EQ(drawn(), Blue);
+    EXPECT_EQ(Sdl->PicturesHeld(), before + 1);
+    Sdl->WantTexture(backdrop, false);
+    EXPECT_EQ(Sdl->PicturesHeld(), before);
+    EXPECT_EQ(drawn(), Blue);  // drawn unwanted: made at the draw
+}
+
 TEST_F(SdlPlatformTest, LoadsJpegAndDdsAndKeysMagentaInEvery) {
     OPEN_DISPLAY_OR_SKIP();
     {
@@ -461,15 +491,19 @@ TEST_F(SdlPlatformTest, UnusablePicturesGiveEmptyHandlesAndOneLineEach) {
     const char* const shown[] = {"gfx//missing.png: No such file or directory",
                                  "gfx/compressed.dds: DDS pixel format 'DXT1'",
                                  "gfx//broken.png: "};
-    for (int i = 0; i < 3; ++i) {
+    // The same when loaded on demand: checked, and reported, as they are loaded.
+    for (int i = 0; i < 6; ++i) {
         width = height = 5;
         testing::internal::CaptureStderr();
-        EXPECT_EQ(Sdl->LoadTexture(files[i], &width, &height), 0) << files[i];
+        const TextureId loaded = i < 3 ? Sdl->LoadTexture(files[i], &width, &height)
+                                       : Sdl->LoadTextureOnDemand(files[i - 3], &width, &height);
+        EXPECT_EQ(loaded, 0) << files[i % 3];
         err = testing::internal::GetCapturedStderr();
         // libpng prints a line of its own before ours for a damaged PNG.
         const std::vector<std::string> ours = OurLines(err);
         ASSERT_EQ(ours.size(), 1u) << err;
-        EXPECT_EQ(ours[0].rfind(std::string("zantorvix: cannot load picture ") + shown[i], 0), 0u)
+        EXPECT_EQ(ours[0].rfind(std::string("zantorvix: cannot load picture ") + shown[i % 3], 0),
+                  0u)
             << err;
         EXPECT_EQ(width, 0);
         EXPECT_EQ(height, 0);
