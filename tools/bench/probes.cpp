@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/sdl/sdl_picture.h"
 #include "session.h"
 
 namespace {
@@ -171,4 +172,52 @@ std::vector<double> ProbeKeyToPicture(Display* display, unsigned long window, in
         SendKey(display, key, false);
     }
     return latencies;
+}
+
+HudFrameRate::HudFrameRate(const std::string& fontFolder) {
+    for (int digit = 0; digit < 10; ++digit) {
+        DecodedImage image;
+        std::string error;
+        if (!ReadPicture(fontFolder + "/" + std::to_string(digit) + ".png", image, error)) {
+            Digits.clear();
+            return;
+        }
+        Digits.push_back({image.Width, image.Height, std::move(image.Pixels)});
+    }
+}
+
+int HudFrameRate::Read(Display* display, unsigned long window) const {
+    XWindowAttributes attributes{};
+    if (Digits.empty() || !XGetWindowAttributes(display, window, &attributes) ||
+        attributes.width != 1024 || attributes.height != 768) {
+        return -1;
+    }
+    // The figure's last two digits stand at x 0 and 20 of the frame's top edge.
+    int height = 0;
+    for (const Digit& digit : Digits) height = std::max(height, digit.Height);
+    XImage* image = XGetImage(display, window, 0, 0, 40 + Digits[0].Width,
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr) return -1;
+    const auto shows = [&](const Digit& digit, int x) {
+        size_t opaque = 0, same = 0;
+        for (int y = 0; y < digit.Height; ++y) {
+            for (int dx = 0; dx < digit.Width; ++dx) {
+                const uint32_t pixel = digit.Pixels[static_cast<size_t>(y * digit.Width + dx)];
+                if (pixel >> 24 != 255) continue;
+                ++opaque;
+                same += ((XGetPixel(image, x + dx, y) ^ pixel) & 0xFFFFFF) == 0;
+            }
+        }
+        return opaque > 0 && same == opaque;
+    };
+    const auto digitAt = [&](int x) {
+        for (int value = 0; value < 10; ++value) {
+            if (shows(Digits[static_cast<size_t>(value)], x)) return value;
+        }
+        return -1;
+    };
+    const int tens = digitAt(0), units = digitAt(20);
+    XDestroyImage(image);
+    if (units < 0) return -1;
+    return (tens < 0 ? 0 : tens) * 10 + units;
 }

@@ -21,12 +21,13 @@ std::filesystem::path MakeGameFolder();
 
 struct SessionFigures {
     bool Ok = false;
-    double MenuCpuMs = 0;    // CPU per second in the title menu
-    double PlayCpuMs = 0;    // CPU per second during play
-    double PlayFps = 0;      // presents per second during play
-    double MenuFps = 0;      // presents per second in the title menu
-    double ServerCpuMs = 0;  // the X server's CPU per second during play
-    double FadeFps = 0;      // presents per second through the title's fade-out and play's fade-in
+    double MenuCpuMs = 0;     // CPU per second in the title menu
+    double PlayCpuMs = 0;     // CPU per second during play
+    double PlayFps = 0;       // frames per second during play, as the HUD counts them
+    double PlayPresents = 0;  // presents per second during play: the frames that changed
+    double MenuPresents = 0;  // presents per second in the title menu
+    double ServerCpuMs = 0;   // the X server's CPU per second during play
+    double FadeFps = 0;       // presents per second through the title's fade-out and play's fade-in
     std::vector<double> KeyToPictureMs;  // a key in the title menu to the present that shows it
 };
 
