@@ -287,6 +287,24 @@ TEST_F(SoftwareFrameTest, TheFrameIsScaledAndPlacedAsSdlDoesIt) {
         EXPECT_EQ(differing, 0u) << size;
         SDL_FreeSurface(scaled);
 
+        // The same for windows whose top byte is alpha (full), and for a page's canvas, which
+        // keeps red and blue the other way round.
+        for (const WindowPixels kind : {WindowPixels::Argb, WindowPixels::Abgr}) {
+            std::vector<uint32_t> other(ours.size());
+            scaler.Put(frame, {0, 0, viewport.w, viewport.h},
+                       reinterpret_cast<uint8_t*>(other.data()), viewport.w * 4, kind);
+            size_t wrong = 0;
+            for (size_t i = 0; i < ours.size(); ++i) {
+                uint32_t expected = ours[i] | 0xFF000000u;
+                if (kind == WindowPixels::Abgr) {
+                    expected = (expected & 0xFF00FF00u) | ((expected >> 16) & 0xFFu) |
+                               ((expected & 0xFFu) << 16);
+                }
+                wrong += other[i] != expected;
+            }
+            EXPECT_EQ(wrong, 0u) << size << (kind == WindowPixels::Abgr ? " (abgr)" : " (argb)");
+        }
+
         // A part of the frame put on its own: the same pixels as the whole, and everything
         // that part shows lies inside what Affected gives.
         const SDL_Rect changed{300, 200, 57, 31};

@@ -39,23 +39,19 @@ EM_JS(void, CountPresentInPage, (), {
     if (times.length < 1000) times.push(performance.now());
 });
 
-// Copies the rectangle (x, y, w, h) of the window's pixels (bytes red, green, blue, 255 from
-// `pixels`, `pitch` bytes a row, `width` by `height`) to the canvas: the rows into one picture
-// the size of the canvas kept between frames, and only the rectangle from there onto the canvas.
-EM_JS(void, PutOnCanvas, (const uint8_t* pixels, int pitch, int width, int height, int x, int y,
-                          int w, int h), {
+// Puts the rectangle (x, y, w, h) of the window's pixels (bytes red, green, blue, 255, `width`
+// by `height`, rows one after another from `pixels`) onto the canvas. The canvas reads them right
+// where the program keeps them: a picture over the program's memory, made again only when that
+// memory or the window's pixels move.
+EM_JS(void, PutOnCanvas, (const uint8_t* pixels, int width, int height, int x, int y, int w, int h), {
     const canvas = Module["canvas"];
     let kept = Module["zantorvixCanvasPicture"];
-    if (!kept || kept.canvas !== canvas || kept.image.width !== width ||
-        kept.image.height !== height) {
-        const context = canvas.getContext("2d");
-        kept = { canvas, context, image: context.createImageData(width, height) };
+    if (!kept || kept.canvas !== canvas || kept.buffer !== HEAPU8.buffer || kept.pixels !== pixels ||
+        kept.image.width !== width || kept.image.height !== height) {
+        const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
+        kept = { canvas, buffer: HEAPU8.buffer, pixels, context: canvas.getContext("2d"),
+                 image: new ImageData(bytes, width, height) };
         Module["zantorvixCanvasPicture"] = kept;
-    }
-    const data = kept.image.data;
-    for (let row = y; row < y + h; ++row) {
-        const from = pixels + row * pitch + x * 4;
-        data.set(HEAPU8.subarray(from, from + w * 4), (row * width + x) * 4);
     }
     kept.context.putImageData(kept.image, 0, 0, x, y, w, h);
 });
@@ -146,14 +142,14 @@ void PresentFrame(SDL_Renderer* renderer, bool redrawn) {
 }
 
 void PresentWindowPixels(SDL_Window* window, const SDL_Rect* rects, int count) {
-    // A 2D canvas keeps its picture: only what changed is copied to it, though the page is
-    // still handed to the browser once a frame.
+    // A 2D canvas keeps its picture: only what changed is copied to it. The browser shows it
+    // when the frame's wait hands the page back.
     SDL_Surface* surface = count > 0 ? SDL_GetWindowSurface(window) : nullptr;
+    if (surface != nullptr && surface->pitch != surface->w * 4) return;  // never: 4-byte pixels
     for (int i = 0; surface != nullptr && i < count; ++i) {
-        PutOnCanvas(static_cast<const uint8_t*>(surface->pixels), surface->pitch, surface->w,
-                    surface->h, rects[i].x, rects[i].y, rects[i].w, rects[i].h);
+        PutOnCanvas(static_cast<const uint8_t*>(surface->pixels), surface->w, surface->h,
+                    rects[i].x, rects[i].y, rects[i].w, rects[i].h);
     }
-    SleepFor(0);
     CountPresentInPage();
 }
 
