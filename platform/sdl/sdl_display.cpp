@@ -212,7 +212,6 @@ void SdlPlatform::EndFrame() {
     }
     Pending.clear();
     PumpEvents();
-    MakePixelsAhead();
     if (Options.PaceFrames) WaitUntil(Pacing.NextFrameAt(NowNs()));
 }
 
@@ -455,8 +454,11 @@ TextureId SdlPlatform::LoadTextureOnDemand(const char* file, int32_t* width, int
     return id;
 }
 
-TextureId SdlPlatform::AddPicture(const char* file, bool onDemand) {
+TextureId SdlPlatform::AddPicture(const char* file, bool wantedOnDemand) {
     PumpEvents();  // a close during loading is answered between two pictures
+    // Without a second thread (a page) a picture's pixels could only be made between two frames,
+    // and a backdrop takes several frames' time to decode: every picture keeps its pixels there.
+    const bool onDemand = wantedOnDemand && ReadsAhead;
     const std::string path = AssetPath(file);
     if (Window == nullptr) {
         ReportUnusablePicture(path, "no display is open");
@@ -501,7 +503,7 @@ const DecodedImage* SdlPlatform::PixelsOf(TextureId id) {
     if (picture == nullptr) return nullptr;
     if (!picture->Image.Pixels.empty()) return &picture->Image;
     if (picture->File == nullptr) return nullptr;
-    // Made ahead on the reading thread, or now: drawn before it was wanted, or in a page.
+    // Made ahead on the reading thread, or now when it is drawn before it was wanted.
     ReadFile made;
     if (!picture->Decoding || !Reader.Take(picture->Path, FileReader::Kind::Pixels, made)) {
         made.Read = DecodePicture(picture->Path, *picture->File, made.Image, made.Error);
@@ -523,7 +525,7 @@ void SdlPlatform::WantTexture(TextureId id, bool wanted) {
     picture->Wanted = wanted;
     const bool held = !picture->Image.Pixels.empty() || picture->Texture != nullptr;
     if (wanted) {
-        if (!held && ReadsAhead) {
+        if (!held) {
             Reader.Prepare(picture->Path, FileReader::Kind::Pixels, picture->File);
             picture->Decoding = true;
         }
@@ -538,20 +540,6 @@ void SdlPlatform::WantTexture(TextureId id, bool wanted) {
     if (picture->Texture != nullptr) SDL_DestroyTexture(picture->Texture);
     picture->Texture = nullptr;
     LayerTextures.clear();
-}
-
-void SdlPlatform::MakePixelsAhead() {
-    // Where nothing reads ahead (a page), a wanted picture's pixels are made between two frames,
-    // one picture a frame.
-    if (ReadsAhead) return;
-    for (size_t id = 1; id < Pictures.size(); ++id) {
-        const Picture& picture = Pictures[id];
-        if (picture.Loaded && picture.Wanted && picture.File != nullptr &&
-            picture.Image.Pixels.empty() && picture.Texture == nullptr) {
-            PixelsOf(static_cast<TextureId>(id));
-            return;
-        }
-    }
 }
 
 size_t SdlPlatform::PicturesHeld() const {

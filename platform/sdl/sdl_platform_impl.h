@@ -111,10 +111,9 @@ class SdlPlatform final : public Platform {
     bool FailDisplay(const char* reason);
     bool CreateWindowAndRenderer(const char* title);
     void SetWindowIcon();
-    TextureId AddPicture(const char* file, bool onDemand);
+    TextureId AddPicture(const char* file, bool wantedOnDemand);
     Picture* PictureAt(TextureId id);            // null for none, unknown or released
     const DecodedImage* PixelsOf(TextureId id);  // made now when they are not held
-    void MakePixelsAhead();
     // The frames on the CPU: the changed parts composed, put into the window's own pixels at its
     // size, and presented.
     void ShowComposedFrame();
