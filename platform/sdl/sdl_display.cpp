@@ -32,8 +32,7 @@ void ReportUnusablePicture(const std::string& path, const std::string& reason) {
 
 }  // namespace
 
-// --- The window
-// -----------------------------------------------------------------------------------
+// --- The window ----------------------------------------------------------------------------------
 
 bool SdlPlatform::FailDisplay(const char* reason) {
     std::fprintf(stderr, "zantorvix: cannot open a display: %s\n", reason);
@@ -194,8 +193,7 @@ std::string SdlPlatform::RendererName() const {
     return info.name;
 }
 
-// --- The frames
-// -----------------------------------------------------------------------------------
+// --- The frames ----------------------------------------------------------------------------------
 
 void SdlPlatform::BeginFrame() {
     Pending.clear();
@@ -321,11 +319,12 @@ void SdlPlatform::PutPart(SDL_Surface* surface, const SDL_Rect& viewport, const 
         return;
     }
     // A window of some other kind of pixel: put as 0xAARRGGBB, then converted by SDL.
-    std::vector<uint32_t> spare(static_cast<size_t>(part.w) * static_cast<size_t>(part.h));
-    auto* spareCorner = reinterpret_cast<uint8_t*>(spare.data()) -
-                        static_cast<ptrdiff_t>(part.y) * part.w * 4 - part.x * 4;
-    Scaler.Put(*Frame, part, spareCorner, part.w * 4, WindowPixels::Argb);
-    SDL_ConvertPixels(part.w, part.h, SDL_PIXELFORMAT_ARGB8888, spare.data(), part.w * 4, format,
+    std::vector<uint32_t> spare(static_cast<size_t>(viewport.w) * static_cast<size_t>(viewport.h));
+    Scaler.Put(*Frame, part, reinterpret_cast<uint8_t*>(spare.data()), viewport.w * 4,
+               WindowPixels::Argb);
+    SDL_ConvertPixels(part.w, part.h, SDL_PIXELFORMAT_ARGB8888,
+                      spare.data() + static_cast<ptrdiff_t>(part.y) * viewport.w + part.x,
+                      viewport.w * 4, format,
                       static_cast<uint8_t*>(surface->pixels) +
                           static_cast<ptrdiff_t>(viewport.y + part.y) * surface->pitch +
                           (viewport.x + part.x) * surface->format->BytesPerPixel,
@@ -429,8 +428,7 @@ std::vector<uint32_t> SdlPlatform::ReadFrame() {
     return pixels;
 }
 
-// --- The pictures
-// ---------------------------------------------------------------------------------
+// --- The pictures --------------------------------------------------------------------------------
 
 void SdlPlatform::PreparePicture(const char* file) {
     Reader.Prepare(AssetPath(file), FileReader::Kind::Picture);

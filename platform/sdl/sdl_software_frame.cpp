@@ -8,27 +8,10 @@
 
 namespace {
 
-// --- Four channels at once -------------------------------------------------------------------
-// A pixel's four bytes spread over the four 16-bit lanes of a 64-bit number (blue in the lowest),
-// so that one multiplication by a byte weighs them all: no lane's product passes 16 bits.
-
-constexpr uint64_t LaneMask = 0x00FF00FF00FF00FFull;
-constexpr uint64_t AlphaLane = 0x00FF000000000000ull;
-
-uint64_t Spread(uint32_t pixel) {
-    uint64_t x = pixel;
-    x = (x | (x << 16)) & 0x0000FFFF0000FFFFull;
-    return (x | (x << 8)) & LaneMask;
-}
-
-uint32_t Gather(uint64_t lanes) {
-    lanes = (lanes | (lanes >> 8)) & 0x0000FFFF0000FFFFull;
-    return static_cast<uint32_t>(lanes | (lanes >> 16));
-}
-
-// --- Two pixels at once -------------------------------------------------------------------
+// --- Two pixels at once --------------------------------------------------------------------------
 // The eight channels of two neighbouring pixels as 16-bit lanes of one vector (the compiler's own
-// vectors: SSE2 on a desktop, plain numbers where there is nothing better).
+// vectors: SSE2 on a desktop, WebAssembly's SIMD in a page), blue the lowest: one multiplication
+// by a byte weighs them all, since no lane's product passes 16 bits.
 
 typedef uint16_t Lanes __attribute__((vector_size(16)));
 typedef uint8_t Bytes __attribute__((vector_size(16)));
@@ -74,15 +57,6 @@ Lanes DivideBy255(Lanes lanes) {
 // blitter's arithmetic on the desktop): a clear pixel leaves the frame alone, an opaque one
 // replaces it, and any other is a / 256 of the picture and (255 - a) / 256 of the frame, each
 // rounded down, the alpha taking 255 / 256 of a.
-uint32_t BlendPlain(uint32_t source, uint32_t below) {
-    const uint32_t alpha = source >> 24;
-    if (alpha == 0) return below;
-    if (alpha == 255) return source;
-    uint64_t picture = ((Spread(source) * alpha) >> 8) & LaneMask;
-    picture = (picture & ~AlphaLane) | static_cast<uint64_t>((alpha * 255) >> 8) << 48;
-    return Gather(picture + (((Spread(below) * (255 - alpha)) >> 8) & LaneMask));
-}
-
 void BlendPlain(const uint32_t* from, uint32_t* to, int32_t count) {
     int32_t i = 0;
     for (; i + 2 <= count; i += 2) {
@@ -94,7 +68,12 @@ void BlendPlain(const uint32_t* from, uint32_t* to, int32_t count) {
         const Lanes mixed = ((source * weight) >> 8) + ((below * (255 - alpha)) >> 8);
         StoreTwo(to + i, (mixed & ~(clear | opaque)) | (below & clear) | (source & opaque));
     }
-    if (i < count) to[i] = BlendPlain(from[i], to[i]);
+    if (i < count) {  // the last one alone, with a clear one beside it
+        const uint32_t pair[2] = {from[i], 0};
+        uint32_t below[2] = {to[i], 0};
+        BlendPlain(pair, below, 2);
+        to[i] = below[0];
+    }
 }
 
 // A picture with a colour (a fade's alpha, a tint): SDL's blend with colour and alpha
@@ -113,8 +92,9 @@ void BlendTinted(const uint32_t* from, uint32_t* to, int32_t count, uint32_t col
         const Lanes picture = (DivideBy255(source * alpha) & ~AlphaLanes) | (alpha & AlphaLanes);
         StoreTwo(to + i, picture + DivideBy255(LoadTwo(to + i) * (255 - alpha)));
     }
-    if (i < count) {
-        uint32_t pair[2] = {from[i], 0}, below[2] = {to[i], 0};
+    if (i < count) {  // the last one alone, with a clear one beside it
+        const uint32_t pair[2] = {from[i], 0};
+        uint32_t below[2] = {to[i], 0};
         BlendTinted(pair, below, 2, colour);
         to[i] = below[0];
     }
@@ -135,7 +115,7 @@ constexpr size_t MostRects = 8;
 
 }  // namespace
 
-// --- What changed ------------------------------------------------------------------------------
+// --- What changed --------------------------------------------------------------------------------
 
 void ChangedArea::Add(const SDL_Rect& rect) {
     const SDL_Rect frame{0, 0, ScreenWidth, ScreenHeight};
@@ -210,7 +190,7 @@ ChangedArea FindChanges(const std::vector<PictureDraw>& before,
     return changed;
 }
 
-// --- Composing -------------------------------------------------------------------------------
+// --- Composing -----------------------------------------------------------------------------------
 
 void SoftwareFrame::Place(uint32_t* pixels, int32_t pitch) {
     if (pixels != nullptr) {
@@ -291,7 +271,7 @@ void SoftwareFrame::Blend(const DecodedImage& picture, int32_t x, int32_t y, uin
     }
 }
 
-// --- To the window -----------------------------------------------------------------------------
+// --- To the window -------------------------------------------------------------------------------
 
 SDL_Rect FrameViewport(int32_t windowWidth, int32_t windowHeight) {
     // SDL's logical size, step by step and in its own number types, so that every size of window
