@@ -5,6 +5,7 @@
 #include "game/assets.h"
 #include "game/fade.h"
 #include "game/lettering.h"
+#include "game/play_frame.h"
 #include "game/random.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
@@ -12,6 +13,12 @@
 #include "platform/system.h"
 
 namespace {
+
+// Half a second of black before the loading screen fades in, and 0.6 s after it has faded out.
+// Its fades' frames follow one another with no sleep: presenting them sets their pace.
+constexpr int32_t BlackBeforeLoadingScreen = 500;
+constexpr FadeWaits LoadingFadeIn{.BetweenFrames = 0, .After = 0};
+constexpr FadeWaits LoadingFadeOut{.BetweenFrames = 0, .After = 600};
 
 void DrawLoadingFrame() {
     BeginFrame();
@@ -44,12 +51,14 @@ void InitialiseProgramState() {
 }
 
 void PrepareTitleSprites() {
-    PreparePicture(TitlePicture.Name);
+    PreparePictureOnDemand(TitlePicture.Name);
     for (const PictureFile& letter : LetterPictures) PreparePicture(letter.Name);
 }
 
 void LoadTitleSprites() {
-    Sprites.TitleBackground.Load(TitlePicture.Name);
+    // Drawn by the loading screen and the menus, and let go during play.
+    Sprites.TitleBackground.LoadOnDemand(TitlePicture.Name);
+    Sprites.TitleBackground.Want(true);
     for (int i = 0; i < 26; ++i) Sprites.Letters[i].Load(LetterPictures[i].Name);
 }
 
@@ -58,6 +67,7 @@ namespace {
 struct SpriteFile {
     Sprite* Picture;
     const char* File;
+    bool OnDemand = false;  // one of a kind of which only one or two are drawn at a time
 };
 
 // The sprites loaded behind the loading screen, in their loading order.
@@ -65,7 +75,7 @@ std::vector<SpriteFile> GameSpriteFiles() {
     SpriteSet& s = Sprites;
     std::vector<SpriteFile> files;
     for (int i = 0; i < 10; ++i) {
-        files.push_back({&s.LevelBackgrounds[i], LevelBackgroundPictures[i].Name});
+        files.push_back({&s.LevelBackgrounds[i], LevelBackgroundPictures[i].Name, true});
     }
     files.insert(files.end(), {{&s.Hud, HudPicture.Name},
                                {&s.Colon, ColonPicture.Name},
@@ -103,29 +113,39 @@ std::vector<SpriteFile> GameSpriteFiles() {
 }  // namespace
 
 void PrepareGameSprites() {
-    for (const SpriteFile& sprite : GameSpriteFiles()) PreparePicture(sprite.File);
+    for (const SpriteFile& sprite : GameSpriteFiles()) {
+        if (sprite.OnDemand) {
+            PreparePictureOnDemand(sprite.File);
+        } else {
+            PreparePicture(sprite.File);
+        }
+    }
 }
 
 void LoadGameSprites() {
-    for (const SpriteFile& sprite : GameSpriteFiles()) sprite.Picture->Load(sprite.File);
+    // Every file is read and checked here, in order, so that a missing or damaged one is
+    // reported behind the loading screen; the levels' backdrops keep their pixels only while
+    // their level is near.
+    for (const SpriteFile& sprite : GameSpriteFiles()) {
+        if (sprite.OnDemand) {
+            sprite.Picture->LoadOnDemand(sprite.File);
+        } else {
+            sprite.Picture->Load(sprite.File);
+        }
+    }
 }
 
 void FadeInLoadingScreen() {
     BeginFrame();
     EndFrame();
-    Sleep(500);
+    Sleep(BlackBeforeLoadingScreen);
     FadeLevel = TransparentWhite;
-    do {
-        DrawLoadingFrame();
-    } while (!FadeInStep());
+    RunFade(FadeDirection::In, DrawLoadingFrame, LoadingFadeIn);
 }
 
 void FadeOutLoadingScreen() {
     FadeLevel = OpaqueWhite;
-    do {
-        DrawLoadingFrame();
-    } while (!FadeOutStep());
-    Sleep(600);
+    RunFade(FadeDirection::Out, DrawLoadingFrame, LoadingFadeOut);
 }
 
 void ResetBoard() {
@@ -145,6 +165,7 @@ void ResetGame() {
     ResetBoard();
     StartGameRecord();
     GameState.GameStartTime = gameStartTime;
+    WantBackdrops(0, 0);  // none until the next game starts
     // The shadow comes back on for every game, whatever the options screen said, as it always
     // has; the options file keeps the player's choice for the next start.
     Options.Shadow = true;

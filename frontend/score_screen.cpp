@@ -17,6 +17,9 @@ namespace {
 constexpr size_t MaxNameLength = 8;
 constexpr int32_t PlayBonus = 500;
 constexpr CellColour BombPicture = 8;
+// A millisecond's sleep between frames, as in all the screen's frames, and half a second of black
+// at the end.
+constexpr FadeWaits ScoreFadeOut{.BetweenFrames = 1, .After = 500};
 
 // The bonus rows in the order they are listed.
 enum BonusRow : int32_t { Bombless, Efficient, Careful, Psychic, Speedy, Blind, BonusRowCount };
@@ -156,11 +159,9 @@ bool RunScoreScreen() {
     }
     WaitForKeysUp({DIK_ESCAPE, DIK_RETURN});
 
-    for (;;) {
-        DrawList(tally, entered ? &name : nullptr, FadeLevel);
-        if (FadeOutStep()) break;
-        Sleep(1);
-    }
-    Sleep(500);
+    // From FadeLevel as play left it: at full strength.
+    RunFade(
+        FadeDirection::Out, [&] { DrawList(tally, entered ? &name : nullptr, FadeLevel); },
+        ScoreFadeOut);
     return entered;
 }

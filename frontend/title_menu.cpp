@@ -6,6 +6,7 @@
 #include "game/fade.h"
 #include "game/keys.h"
 #include "game/lettering.h"
+#include "game/play_frame.h"
 #include "game/sound_bank.h"
 #include "game/state.h"
 #include "platform/renderer.h"
@@ -36,6 +37,9 @@ const ItemPicture ItemPictures[3][3] = {
 enum MenuItem : int32_t { MenuStart = 0, MenuOptions = 1, MenuExit = 2, MenuItemCount = 3 };
 
 constexpr int32_t TitleMusicVolume = 192;
+// A millisecond's sleep between frames, as every frame of the menu has, and half a second of
+// black before the game.
+constexpr FadeWaits TitleFadeOut{.BetweenFrames = 1, .After = 500};
 
 void DrawTitleFrame() {
     BeginFrame();
@@ -73,7 +77,10 @@ void RunTitleMenu() {
         StepMenuCursor(cursor, MenuStart, MenuItemCount - 1);
         if (KeyState[DIK_RETURN]) {
             WaitForKeysUp({DIK_RETURN});
-            if (cursor == MenuStart) break;
+            if (cursor == MenuStart) {
+                WantBackdrops(GameState.Level, 1);  // made while the menu fades out
+                break;
+            }
             if (cursor == MenuExit) {
                 QuitRequested = 1;
                 return;
@@ -87,10 +94,5 @@ void RunTitleMenu() {
     }
 
     FadeLevel = OpaqueWhite;
-    for (;;) {
-        DrawTitleFrame();
-        if (FadeOutStep()) break;
-        Sleep(1);
-    }
-    Sleep(500);
+    RunFade(FadeDirection::Out, DrawTitleFrame, TitleFadeOut);
 }

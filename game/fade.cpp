@@ -1,6 +1,7 @@
 #include "game/fade.h"
 
 #include "game/state.h"
+#include "platform/system.h"
 
 bool FadeInStep() {
     if (FadeLevel < 0xFDFFFFFFu) FadeLevel += 0x02000000u;
@@ -18,4 +19,13 @@ bool FadeOutStep() {
         return true;
     }
     return false;
+}
+
+void RunFade(FadeDirection direction, const std::function<void()>& drawFrame, FadeWaits waits) {
+    for (;;) {
+        drawFrame();
+        if (direction == FadeDirection::In ? FadeInStep() : FadeOutStep()) break;
+        if (waits.BetweenFrames > 0) Sleep(waits.BetweenFrames);
+    }
+    if (waits.After > 0) Sleep(waits.After);
 }

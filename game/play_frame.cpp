@@ -16,6 +16,12 @@ void DrawPlayFrame(uint32_t colour, uint32_t pieceColour) {
     EndFrame();
 }
 
+void WantBackdrops(int32_t level, int32_t count) {
+    for (int32_t i = 0; i < 10; ++i) {
+        Sprites.LevelBackgrounds[i].Want(i + 1 >= level && i + 1 < level + count);
+    }
+}
+
 void DrawHud(uint32_t colour) {
     const GameStateRecord& g = GameState;
     const HudPlaces& at = HudLayout;

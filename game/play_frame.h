@@ -12,6 +12,9 @@ void DrawPlayFrame(uint32_t colour, uint32_t pieceColour);
 // The level's backdrop, the frame, the preview, the words, the numbers and the clock, all with
 // the given tint. The pause and the score screen show it on its own.
 void DrawHud(uint32_t colour);
+// Of the levels' backdrops, the `count` from `level` on are wanted (their pixels made ahead) and
+// the others let go.
+void WantBackdrops(int32_t level, int32_t count);
 // Every filled cell with its block image, then the shadow when the Shadow option is on.
 void DrawBoard(uint32_t colour);
 // The falling piece drawn with the shadow image where it would land.

@@ -16,7 +16,10 @@ namespace {
 
 constexpr int32_t TickMilliseconds = 10;
 constexpr int32_t GameMusicVolume = 200;
-constexpr int32_t FadeOutWait = 500;
+// A millisecond's sleep between frames, as in every frame of play; half a second of black after
+// the fade-out.
+constexpr FadeWaits PlayFadeIn{.BetweenFrames = 1, .After = 0};
+constexpr FadeWaits PlayFadeOut{.BetweenFrames = 1, .After = 500};
 constexpr int32_t CycleWait = 100;
 
 // Key-repeat reloads, in ticks.
@@ -84,6 +87,9 @@ bool RunFrames() {
     KeysOfPlay keys;
     GameStateRecord& g = GameState;
     for (;;) {
+        // The next level's backdrop is made while this one is played, so a new level shows at
+        // once.
+        WantBackdrops(g.Level, 2);
         FadeTitleMusic();
         TakeWindowMessage();
         PollKeyboard();
@@ -141,23 +147,23 @@ void RunPlayScene() {
     SetVolume(ChannelGameMusic, GameMusicVolume);
 
     // The falling piece shows at full strength while everything else rises from nothing.
+    WantBackdrops(GameState.Level, 1);
     FadeLevel = TransparentWhite;
-    for (;;) {
-        DrawPlayFrame(FadeLevel, OpaqueWhite);
-        if (FadeInStep()) break;
-        Sleep(1);
-    }
+    RunFade(
+        FadeDirection::In, [] { DrawPlayFrame(FadeLevel, OpaqueWhite); }, PlayFadeIn);
     GameState.GameStartTime = Time();
 
-    if (!RunFrames()) return;  // topped out: straight on, no fade-out
+    // The menus' picture is not drawn during play; it is made again as play ends, while the game
+    // fades out or the score screen shows.
+    Sprites.TitleBackground.Want(false);
+    const bool left = RunFrames();
+    WantBackdrops(GameState.Level, 1);
+    Sprites.TitleBackground.Want(true);
+    if (!left) return;  // topped out: straight on, no fade-out
 
     FadeLevel = OpaqueWhite;
-    for (;;) {
-        DrawPlayFrame(FadeLevel, FadeLevel);
-        if (FadeOutStep()) break;
-        Sleep(1);
-    }
-    Sleep(FadeOutWait);
+    RunFade(
+        FadeDirection::Out, [] { DrawPlayFrame(FadeLevel, FadeLevel); }, PlayFadeOut);
 }
 
 void PauseGame() {

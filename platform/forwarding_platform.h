@@ -21,6 +21,11 @@ class ForwardingPlatform : public Platform {
     }
     void ReleaseTexture(TextureId texture) override { Inner.ReleaseTexture(texture); }
     void PreparePicture(const char* file) override { Inner.PreparePicture(file); }
+    void PreparePictureOnDemand(const char* file) override { Inner.PreparePictureOnDemand(file); }
+    TextureId LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) override {
+        return Inner.LoadTextureOnDemand(file, width, height);
+    }
+    void WantTexture(TextureId texture, bool wanted) override { Inner.WantTexture(texture, wanted); }
     void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
     bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
     bool FocusLost() override { return Inner.FocusLost(); }

@@ -42,6 +42,17 @@ class Platform {
     // A hint that LoadTexture will soon be asked for this file: the platform may start reading
     // it meanwhile. Loading it stays the same, messages included.
     virtual void PreparePicture(const char* /*file*/) {}
+    // Loads a picture of which only one or two of its kind are drawn at a time (the levels'
+    // backdrops): read and checked now, with the same messages, but its pixels are kept only
+    // while it is wanted (WantTexture), and made ahead of its drawing where the platform can.
+    // It is not wanted until told. Drawn unwanted, it still shows, a little later.
+    // The hint of PreparePicture for a picture that LoadTextureOnDemand will load.
+    virtual void PreparePictureOnDemand(const char* file) { PreparePicture(file); }
+    virtual TextureId LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) {
+        return LoadTexture(file, width, height);
+    }
+    // Whether a picture loaded on demand will be drawn soon (true) or not for a while (false).
+    virtual void WantTexture(TextureId /*texture*/, bool /*wanted*/) {}
 
     // Takes at most one waiting window message off the queue and handles it.
     virtual void TakeWindowMessage() = 0;

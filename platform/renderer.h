@@ -15,6 +15,8 @@ void EndFrame();    // end and present; throws WindowClosed once the window was 
 
 // A hint that the picture will be loaded soon: the platform may start reading it meanwhile.
 void PreparePicture(const char* file);
+// The same for a picture that Sprite::LoadOnDemand will load.
+void PreparePictureOnDemand(const char* file);
 
 struct Sprite {
     const char* Name = nullptr;  // the file it came from (the caller's constant text)
@@ -25,6 +27,11 @@ struct Sprite {
     // A missing or unreadable picture leaves an empty sprite (size 0) that draws nothing.
     // Throws WindowClosed once the window was closed.
     void Load(const char* name);
+    // For a picture of which only one or two of its kind are drawn at a time: read and checked
+    // now, its pixels made while it is wanted.
+    void LoadOnDemand(const char* name);
+    // Whether it will be drawn soon; a picture loaded on demand is not wanted until told.
+    void Want(bool wanted) const;
     void Draw(int32_t x, int32_t y, uint32_t colour) const;
     void Release();
 };

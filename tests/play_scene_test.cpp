@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "game/keys.h"
 #include "game/locking.h"
@@ -389,6 +392,33 @@ TEST_F(PlaySceneTest, ToppingOutEndsTheSceneAtTheEndOfThatFrame) {
     Platform.Hold({DIK_SPACE}, 1);
     EXPECT_TRUE(RunScene(1000));
     EXPECT_EQ(PlayFrameCount(), 1);
+}
+
+// Each level's backdrop is wanted a level ahead, so that it is made before the level comes, and
+// let go behind; the menus' picture is not kept during play.
+TEST_F(PlaySceneTest, BackdropsAreMadeALevelAheadAndLetGoBehind) {
+    std::vector<std::set<std::string>> wantedAtLevel(11);
+    int64_t polls = 0;
+    Platform.KeyScript = [&](ScriptedPlatform& p, uint8_t* keys) {
+        if (p.FrameCount() <= FadeInFrames) return;
+        wantedAtLevel[static_cast<size_t>(GameState.Level)] = p.WantedPictures;
+        if (++polls % 30 == 0 && GameState.Level < 10) ++GameState.Level;  // a level a while
+        if (polls == 400) keys[DIK_ESCAPE] = 0x80;
+    };
+    EXPECT_TRUE(RunScene(700));
+    EXPECT_EQ(Platform.UnwantedDraws, std::vector<std::string>{});
+    EXPECT_LE(Platform.MostWanted, 2u);
+    const auto backdrop = [](int level) {
+        return "gfx//background" + std::to_string(level) + ".jpg";
+    };
+    for (int level = 1; level < 10; ++level) {
+        EXPECT_EQ(wantedAtLevel[static_cast<size_t>(level)],
+                  (std::set<std::string>{backdrop(level), backdrop(level + 1)}))
+            << "level " << level;
+    }
+    EXPECT_EQ(wantedAtLevel[10], std::set<std::string>{backdrop(10)});
+    // Leaving: the menus' picture is made again, while the last level's backdrop fades out.
+    EXPECT_EQ(Platform.WantedPictures, (std::set<std::string>{"gfx//titlebkg.png", backdrop(10)}));
 }
 
 TEST_F(PlaySceneTest, GameMusicPlaysTheFirstTrackOnceThenTheSecondOverAndOver) {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "frontend/high_scores.h"
@@ -384,6 +387,12 @@ TEST_F(ScoreScreenTest, AGameRunsFromTheMenuThroughTheScoreScreenBackToTheMenu) 
     // The machine was told what the keys were for: play, the menus, a name, the menus.
     EXPECT_EQ(Platform.KeyModes,
               (std::vector<KeyMode>{KeyMode::Play, KeyMode::Menus, KeyMode::Name, KeyMode::Menus}));
+    // Of the pictures made only when they are about to be drawn (the title and the levels'
+    // backdrops), none was drawn before it was wanted and two at most were kept at once; back
+    // in the menu, only the title is.
+    EXPECT_EQ(Platform.UnwantedDraws, std::vector<std::string>{});
+    EXPECT_LE(Platform.MostWanted, 2u);
+    EXPECT_EQ(Platform.WantedPictures, std::set<std::string>{"gfx//titlebkg.png"});
     // The reset after the game: the shadow is back, the cursor on start, the stack gone.
     EXPECT_TRUE(Options.Shadow);
     EXPECT_FALSE(Options.Preview);

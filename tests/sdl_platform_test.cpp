@@ -331,9 +331,22 @@ TEST_F(SdlPlatformTest, FullScreenPictureCoversTheFrameExactlyAndTheNextFrameSta
     EXPECT_EQ(lit, 0);
 }
 
+// The window's own pixels, as the player sees them.
+std::vector<uint32_t> WindowPixels(SdlPlatform& sdl) {
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl.MainWindow());
+    std::vector<uint32_t> pixels;
+    for (int y = 0; surface != nullptr && y < surface->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch);
+        for (int x = 0; x < surface->w; ++x) pixels.push_back(row[x] | 0xFF000000u);
+    }
+    return pixels;
+}
+
 // The frames as the game draws them (a backdrop and a frame picture over the whole screen, then
-// small pictures), composed once picture by picture and once with the cached layer and the
-// unchanged frames kept: the same pixels every time.
+// small pictures), composed once whole every time and once only where they changed, in a window
+// of the frame's own size (which holds the frame itself) and in one that scales it: the same
+// pixels every time, in the frame and in the window.
 TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
     std::vector<uint32_t> backdrop(1024 * 768), frame(1024 * 768);
     for (size_t i = 0; i < backdrop.size(); ++i) {
@@ -347,44 +360,86 @@ TEST_F(SdlPlatformTest, DrawingLessLeavesEveryPixelAsItWas) {
     WritePng("gfx/backdrop.png", 1024, 768, backdrop);
     WritePng("gfx/frame.png", 1024, 768, frame);
     WritePng("gfx/block.png", 26, 26, std::vector<uint32_t>(26 * 26, 0xC0E04010));
-    auto compose = [](SdlPlatform& sdl) {
+    WritePng("gfx/other.png", 26, 26, std::vector<uint32_t>(26 * 26, 0xA01060F0));
+    auto compose = [](SdlPlatform& sdl, int width, int height) {
         std::vector<std::vector<uint32_t>> shown;
         int32_t w, h;
         const TextureId back = sdl.LoadTexture("gfx//backdrop.png", &w, &h);
         const TextureId over = sdl.LoadTexture("gfx//frame.png", &w, &h);
         const TextureId block = sdl.LoadTexture("gfx//block.png", &w, &h);
-        const uint32_t tints[] = {0x00FFFFFF, 0x80FFFFFF, 0xFFFFFFFF,
-                                  0xFFFFFFFF, 0xFFFFFFFF, 0xFF808080};
-        for (int i = 0; i < 6; ++i) {
+        const TextureId other = sdl.LoadTexture("gfx//other.png", &w, &h);
+        SDL_SetWindowFullscreen(sdl.MainWindow(), 0);
+        SDL_SetWindowSize(sdl.MainWindow(), width, height);
+        const uint32_t tints[] = {0x00FFFFFF, 0x80FFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
+                                  0xFFFFFFFF, 0xFF808080, 0xFF808080, 0xFF808080};
+        for (int i = 0; i < 8; ++i) {
             sdl.BeginFrame();
             sdl.DrawTexture(back, 0, 0, 1024, 768, tints[i]);
             sdl.DrawTexture(over, 0, 0, 1024, 768, tints[i]);
             // The falling block moves on the fifth frame only.
             sdl.DrawTexture(block, 317, i == 4 ? 85 : 59, 26, 26, White);
-            sdl.DrawTexture(block, 760, 420, 26, 26, tints[i]);
+            // Two overlapping pictures change places on the last frame.
+            sdl.DrawTexture(i == 7 ? other : block, 760, 420, 26, 26, tints[i]);
+            sdl.DrawTexture(i == 7 ? block : other, 770, 430, 26, 26, White);
             sdl.EndFrame();
             shown.push_back(sdl.ReadFrame());
+            shown.push_back(WindowPixels(sdl));
         }
         return shown;
     };
-    SdlPlatform plain(SdlPlatformOptions{.VSync = false, .PaceFrames = false, .DrawLess = false});
-    if (!plain.OpenDisplay("Zantorvix test")) GTEST_SKIP() << SDL_GetError();
-    const std::vector<std::vector<uint32_t>> expected = compose(plain);
-    plain.CloseDisplay();
-    SdlPlatform less(SdlPlatformOptions{.VSync = false, .PaceFrames = false});
-    ASSERT_TRUE(less.OpenDisplay("Zantorvix test"));
-    const std::vector<std::vector<uint32_t>> actual = compose(less);
-    ASSERT_EQ(actual.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        ASSERT_EQ(actual[i].size(), expected[i].size());
-        size_t differing = 0;
-        for (size_t p = 0; p < expected[i].size(); ++p) {
-            differing += (actual[i][p] | 0xFF000000u) != (expected[i][p] | 0xFF000000u);
+    for (const auto& [width, height] : {std::pair{1024, 768}, std::pair{1000, 700}}) {
+        SdlPlatform plain(
+            SdlPlatformOptions{.VSync = false, .PaceFrames = false, .DrawLess = false});
+        if (!plain.OpenDisplay("Zantorvix test")) GTEST_SKIP() << SDL_GetError();
+        const std::vector<std::vector<uint32_t>> expected = compose(plain, width, height);
+        plain.CloseDisplay();
+        SdlPlatform less(SdlPlatformOptions{.VSync = false, .PaceFrames = false});
+        ASSERT_TRUE(less.OpenDisplay("Zantorvix test"));
+        const std::vector<std::vector<uint32_t>> actual = compose(less, width, height);
+        ASSERT_EQ(actual.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(actual[i].size(), expected[i].size());
+            size_t differing = 0;
+            for (size_t p = 0; p < expected[i].size(); ++p) {
+                differing += (actual[i][p] | 0xFF000000u) != (expected[i][p] | 0xFF000000u);
+            }
+            EXPECT_EQ(differing, 0u) << width << "x" << height << ", frame " << i;
         }
-        EXPECT_EQ(differing, 0u) << "frame " << i;
+        EXPECT_NE(expected[6], expected[8]);    // the moved block shows
+        EXPECT_NE(expected[0], expected[2]);    // and so does the fade
+        EXPECT_NE(expected[13], expected[15]);  // and the change of places, in the window too
+        EXPECT_EQ(expected[1].size(), static_cast<size_t>(width * height));
     }
-    EXPECT_NE(expected[3], expected[4]);  // the moved block shows
-    EXPECT_NE(expected[0], expected[1]);  // and so does the fade
+}
+
+// A picture loaded on demand holds its pixels only while it is wanted, and shows whenever it is
+// drawn: made ahead once wanted, or at the draw itself.
+TEST_F(SdlPlatformTest, PicturesLoadedOnDemandHoldPixelsOnlyWhileWanted) {
+    OPEN_DISPLAY_OR_SKIP();
+    WritePng("gfx/backdrop.png", 4, 4, std::vector<uint32_t>(16, Blue));
+    const size_t before = Sdl->PicturesHeld();
+    int32_t width = 0, height = 0;
+    Sdl->PreparePictureOnDemand("gfx//backdrop.png");
+    const TextureId backdrop = Sdl->LoadTextureOnDemand("gfx//backdrop.png", &width, &height);
+    ASSERT_NE(backdrop, 0);
+    EXPECT_EQ(width, 4);
+    EXPECT_EQ(height, 4);
+    EXPECT_EQ(Sdl->PicturesHeld(), before);
+    const auto drawn = [&] {
+        Sdl->BeginFrame();
+        Sdl->DrawTexture(backdrop, 0, 0, 4, 4, White);
+        Sdl->EndFrame();
+        const uint32_t pixel = At(Sdl->ReadFrame(), 3, 3);
+        Sdl->BeginFrame();  // and gone again, so that the next draw is composed anew
+        Sdl->EndFrame();
+        return pixel;
+    };
+    Sdl->WantTexture(backdrop, true);
+    EXPECT_EQ(drawn(), Blue);
+    EXPECT_EQ(Sdl->PicturesHeld(), before + 1);
+    Sdl->WantTexture(backdrop, false);
+    EXPECT_EQ(Sdl->PicturesHeld(), before);
+    EXPECT_EQ(drawn(), Blue);  // drawn unwanted: made at the draw
 }
 
 TEST_F(SdlPlatformTest, LoadsJpegAndDdsAndKeysMagentaInEvery) {
@@ -436,15 +491,19 @@ TEST_F(SdlPlatformTest, UnusablePicturesGiveEmptyHandlesAndOneLineEach) {
     const char* const shown[] = {"gfx//missing.png: No such file or directory",
                                  "gfx/compressed.dds: DDS pixel format 'DXT1'",
                                  "gfx//broken.png: "};
-    for (int i = 0; i < 3; ++i) {
+    // The same when loaded on demand: checked, and reported, as they are loaded.
+    for (int i = 0; i < 6; ++i) {
         width = height = 5;
         testing::internal::CaptureStderr();
-        EXPECT_EQ(Sdl->LoadTexture(files[i], &width, &height), 0) << files[i];
+        const TextureId loaded = i < 3 ? Sdl->LoadTexture(files[i], &width, &height)
+                                       : Sdl->LoadTextureOnDemand(files[i - 3], &width, &height);
+        EXPECT_EQ(loaded, 0) << files[i % 3];
         err = testing::internal::GetCapturedStderr();
         // libpng prints a line of its own before ours for a damaged PNG.
         const std::vector<std::string> ours = OurLines(err);
         ASSERT_EQ(ours.size(), 1u) << err;
-        EXPECT_EQ(ours[0].rfind(std::string("zantorvix: cannot load picture ") + shown[i], 0), 0u)
+        EXPECT_EQ(ours[0].rfind(std::string("zantorvix: cannot load picture ") + shown[i % 3], 0),
+                  0u)
             << err;
         EXPECT_EQ(width, 0);
         EXPECT_EQ(height, 0);

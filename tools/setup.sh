@@ -20,9 +20,9 @@ PLAY_PACKAGES=(
 )
 # What CPack needs to make the Debian package (dpkg-shlibdeps and file find its dependencies).
 PACKAGE_PACKAGES=(dpkg-dev file)
-# The benchmark starts its own virtual displays, presses keys with xdotool and counts the
-# game's presents through the X Damage extension.
-BENCH_PACKAGES=(xvfb xdotool libxdamage-dev)
+# The benchmark starts its own virtual displays, presses keys with xdotool and XTest and counts
+# the game's presents through the X Damage extension.
+BENCH_PACKAGES=(xvfb xdotool libxdamage-dev libxtst-dev)
 # The browser build: Emscripten (which brings Node.js, also the page's local server), and
 # dpkg-dev, to unpack Debian's sources of SDL2, SDL2_image, SDL2_mixer and zlib for it.
 WEB_PACKAGES=(emscripten nodejs dpkg-dev)

@@ -82,6 +82,11 @@ void PresentFrame(SDL_Renderer* renderer, bool redrawn);
 // had, which clears it.
 bool PictureLost();
 
+// Shows the window's own pixels (its SDL window surface) in these rectangles, after the frames
+// composed on the CPU put something new there; with none, the frame showed nothing new and
+// nothing is copied.
+void PresentWindowPixels(SDL_Window* window, const SDL_Rect* rects, int count);
+
 // Sleeps the program's one game thread for `ns` nanoseconds (in a page, handing it back to the
 // browser meanwhile).
 void SleepFor(int64_t ns);
@@ -116,9 +121,9 @@ class TuneDecoder {
     virtual size_t Read(unsigned char* out, size_t size) = 0;
 };
 
-// Opens the MP3 bytes (which outlive the decoder) and reads their format; null with the reason
-// when they are no MP3.
-std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& bytes, long& rate, int& channels,
+// Opens the MP3 file at `path`, to be read a little at a time as it is decoded, and reads its
+// format; null with the reason when it cannot be read or is no MP3.
+std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& path, long& rate, int& channels,
                                              std::string& error);
 
 // --- Keys of the host's own ------------------------------------------------------------------

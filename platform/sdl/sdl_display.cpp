@@ -1,7 +1,9 @@
-// The SDL platform's window and renderer: the window (full screen or not), the 1024x768
-// composing target, the pictures, and the frames with their pace.
+// The SDL platform's window and pictures, and the frames with their pace: composed here on the
+// CPU into the window's own pixels (sdl_software_frame.h), or, with a real graphics card, through
+// an SDL renderer into a 1024x768 target that it scales.
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,7 +20,19 @@ bool IsInvisibleVideoDriver(const char* driver) {
     return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
 }
 
+// Every pixel at full alpha (a backdrop, a JPEG): such a picture covers what is below it.
+bool IsOpaque(const DecodedImage& image) {
+    return !image.Pixels.empty() && std::all_of(image.Pixels.begin(), image.Pixels.end(),
+                                                [](uint32_t pixel) { return pixel >> 24 == 255; });
+}
+
+void ReportUnusablePicture(const std::string& path, const std::string& reason) {
+    std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(), reason.c_str());
+}
+
 }  // namespace
+
+// --- The window ----------------------------------------------------------------------------------
 
 bool SdlPlatform::FailDisplay(const char* reason) {
     std::fprintf(stderr, "zantorvix: cannot open a display: %s\n", reason);
@@ -27,7 +41,7 @@ bool SdlPlatform::FailDisplay(const char* reason) {
 }
 
 bool SdlPlatform::OpenDisplay(const char* title) {
-    if (Render != nullptr) return true;
+    if (Window != nullptr) return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return FailDisplay(SDL_GetError());
     VideoOpen = true;
     // With no X or Wayland display, SDL quietly falls back on drivers that show nothing; the
@@ -39,27 +53,33 @@ bool SdlPlatform::OpenDisplay(const char* title) {
         return FailDisplay("no X11 or Wayland display is available");
     }
     if (!CreateWindowAndRenderer(title)) return FailDisplay(SDL_GetError());
+    Spent = FrameCosts{};
 
-    SDL_RendererInfo info{};
-    SDL_GetRendererInfo(Render, &info);
-    KeepsScreen = std::strcmp(info.name, "software") == 0;
-    // Only a renderer that draws through OpenGL can wait for the refresh; SDL would otherwise
-    // imitate the wait with whole-millisecond sleeps, which the frame clock does better.
-    const bool openGl = NamesOpenGl(info.name) && PresentsWaitForRefresh();
-    VSyncOn =
-        Options.VSync && openGl && SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() != 0;
-    if (!VSyncOn && openGl) SDL_GL_SetSwapInterval(0);
-    SDL_DisplayMode mode{};
-    const bool sixtyHertz = SDL_GetWindowDisplayMode(Window, &mode) == 0 &&
-                            mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
-    Pacing = FrameClock(VSyncOn && sixtyHertz);
-    SDL_RenderSetLogicalSize(Render, ScreenWidth, ScreenHeight);
+    if (Render == nullptr) {
+        Frame = std::make_unique<SoftwareFrame>();
+        Pacing = FrameClock(false);  // nothing here waits for the refresh
+    } else {
+        SDL_RendererInfo info{};
+        SDL_GetRendererInfo(Render, &info);
+        // Only a renderer that draws through OpenGL can wait for the refresh; SDL would
+        // otherwise imitate the wait with whole-millisecond sleeps, which the frame clock does
+        // better.
+        const bool openGl = NamesOpenGl(info.name) && PresentsWaitForRefresh();
+        VSyncOn = Options.VSync && openGl && SDL_GL_SetSwapInterval(1) == 0 &&
+                  SDL_GL_GetSwapInterval() != 0;
+        if (!VSyncOn && openGl) SDL_GL_SetSwapInterval(0);
+        SDL_DisplayMode mode{};
+        const bool sixtyHertz = SDL_GetWindowDisplayMode(Window, &mode) == 0 &&
+                                mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
+        Pacing = FrameClock(VSyncOn && sixtyHertz);
+        SDL_RenderSetLogicalSize(Render, ScreenWidth, ScreenHeight);
 
-    Target = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                               ScreenWidth, ScreenHeight);
-    if (Target == nullptr) return FailDisplay(SDL_GetError());
-    SDL_SetTextureBlendMode(Target, SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(Target, SDL_ScaleModeLinear);
+        Target = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                   ScreenWidth, ScreenHeight);
+        if (Target == nullptr) return FailDisplay(SDL_GetError());
+        SDL_SetTextureBlendMode(Target, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(Target, SDL_ScaleModeLinear);
+    }
 
     SDL_ShowCursor(SDL_DISABLE);
     SetWindowIcon();
@@ -81,6 +101,7 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
     const WindowSystemFacts facts = LookAtWindowSystem();
     const char* named = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
     const bool rendererNamed = named != nullptr && *named != '\0';
+    const bool softwareNamed = rendererNamed && SDL_strcasecmp(named, "software") == 0;
     // The window is made for OpenGL at once where OpenGL may be used, so that SDL never has to
     // make it a second time; where OpenGL can only draw in software it is not loaded at all.
     bool forOpenGl = rendererNamed ? NamesOpenGl(named) : facts.DirectRendering;
@@ -106,9 +127,9 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
 
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
     const Uint32 target = SDL_RENDERER_TARGETTEXTURE;
-    if (rendererNamed) {
+    if (rendererNamed && !softwareNamed) {
         Render = SDL_CreateRenderer(Window, -1, target);
-    } else if (forOpenGl && !OpenGlIsSoftware(Window)) {
+    } else if (!rendererNamed && forOpenGl && !OpenGlIsSoftware(Window)) {
         // A real graphics card draws the frame for next to nothing.
         Render =
             SDL_CreateRenderer(Window, RendererIndex("opengl"), SDL_RENDERER_ACCELERATED | target);
@@ -116,15 +137,13 @@ bool SdlPlatform::CreateWindowAndRenderer(const char* title) {
             Render = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | target);
         }
     }
-    if (Render == nullptr) {
-        // OpenGL in software draws the same picture at many times the cost of SDL's own
-        // software renderer, which writes straight into the window's shared memory. (Without
-        // this hint SDL would test OpenGL once more with a hidden window of its own.)
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        Render =
-            SDL_CreateRenderer(Window, RendererIndex("software"), SDL_RENDERER_SOFTWARE | target);
-    }
-    if (Render == nullptr) Render = SDL_CreateRenderer(Window, -1, target);
+    if (Render != nullptr) return true;
+    // Without one, the frames are composed here and written straight into the window's own
+    // pixels (on X, its shared memory), which OpenGL in software would do at many times the
+    // cost. (Without this hint SDL would put an OpenGL texture behind those pixels.)
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_GetWindowSurface(Window) != nullptr) return true;
+    Render = SDL_CreateRenderer(Window, -1, target);
     return Render != nullptr;
 }
 
@@ -144,17 +163,14 @@ void SdlPlatform::SetWindowIcon() {
     SDL_FreeSurface(icon);
 }
 
-void SdlPlatform::PreparePicture(const char* file) {
-    Reader.Prepare(AssetPath(file), FileReader::Kind::Picture);
-}
-
 void SdlPlatform::CloseDisplay() {
     Reader.Stop();
-    for (SDL_Texture*& texture : Textures) {
-        if (texture != nullptr) SDL_DestroyTexture(texture);
-        texture = nullptr;
+    for (Picture& picture : Pictures) {
+        if (picture.Texture != nullptr) SDL_DestroyTexture(picture.Texture);
+        picture = Picture{};
     }
-    for (UnmadeTexture& unmade : Unmade) unmade = UnmadeTexture{};
+    Frame.reset();
+    ShownSurface = nullptr;
     if (Layer != nullptr) SDL_DestroyTexture(Layer);
     Layer = nullptr;
     LayerTextures.clear();
@@ -172,13 +188,154 @@ void SdlPlatform::CloseDisplay() {
     ScreenStale = true;
 }
 
+std::string SdlPlatform::RendererName() const {
+    if (Frame) return "software";
+    SDL_RendererInfo info{};
+    if (Render == nullptr || SDL_GetRendererInfo(Render, &info) != 0) return "";
+    return info.name;
+}
+
+// --- The frames ----------------------------------------------------------------------------------
+
 void SdlPlatform::BeginFrame() {
     Pending.clear();
 }
 
 void SdlPlatform::EndFrame() {
     PolledSinceWait = false;
-    if (Render == nullptr) return;
+    if (Window == nullptr) return;
+    ++Spent.Frames;
+    if (PictureLost()) ScreenStale = true;
+    if (Frame) {
+        ShowComposedFrame();
+    } else {
+        ShowRenderedFrame();
+    }
+    Pending.clear();
+    PumpEvents();
+    if (Options.PaceFrames) WaitUntil(Pacing.NextFrameAt(NowNs()));
+}
+
+void SdlPlatform::ShowComposedFrame() {
+    const int64_t began = NowNs();
+    SDL_Surface* surface = SDL_GetWindowSurface(Window);
+    if (surface == nullptr) return;
+    const SDL_Rect viewport = FrameViewport(surface->w, surface->h);
+    PlaceFrame(surface, viewport);
+    const ChangedArea changed = ComposeChanges();
+    const int64_t composed = NowNs();
+    const std::vector<SDL_Rect> shown = PutIntoWindow(surface, viewport, changed);
+    const int64_t put = NowNs();
+    PresentWindowPixels(Window, shown.data(), static_cast<int>(shown.size()));
+    Spent.ComposeNs += composed - began;
+    Spent.ScaleNs += put - composed;
+    Spent.PresentNs += NowNs() - put;
+    Spent.NewFrames += shown.empty() ? 0 : 1;
+}
+
+void SdlPlatform::PlaceFrame(SDL_Surface* surface, const SDL_Rect& viewport) {
+    // Where the window shows the frame at its own size, and its pixels' top byte is no alpha,
+    // the frame is composed right there: no copy of it is needed at all.
+    uint32_t* corner = nullptr;
+    if (surface->format->format == SDL_PIXELFORMAT_RGB888 && viewport.w == ScreenWidth &&
+        viewport.h == ScreenHeight) {
+        corner = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                             static_cast<ptrdiff_t>(viewport.y) * surface->pitch) +
+                 viewport.x;
+    }
+    if (corner == Frame->Placed()) return;
+    Frame->Place(corner, surface->pitch / 4);
+    ShownValid = false;  // composed anew where it now stands
+}
+
+ChangedArea SdlPlatform::ComposeChanges() {
+    // Most frames show exactly what the last one showed, or differ in a few small pictures (a
+    // piece moved, a digit turned): only those parts are composed anew.
+    ChangedArea changed;
+    if (!Options.DrawLess || !ShownValid) {
+        changed.AddWholeFrame();
+    } else {
+        changed = FindChanges(Shown, Pending);
+    }
+    for (const SDL_Rect& part : changed.Rects()) {
+        Frame->Compose(part, Pending, [this](TextureId id, bool& opaque) {
+            const DecodedImage* pixels = PixelsOf(id);
+            opaque = pixels != nullptr && Pictures[static_cast<size_t>(id)].Opaque;
+            return pixels;
+        });
+    }
+    Shown.swap(Pending);
+    ShownValid = true;
+    return changed;
+}
+
+std::vector<SDL_Rect> SdlPlatform::PutIntoWindow(SDL_Surface* surface, const SDL_Rect& viewport,
+                                                 const ChangedArea& changed) {
+    // The whole window again after a resize or an exposure, bars and all; otherwise only where
+    // the changed parts show.
+    const bool whole = surface != ShownSurface || ScreenStale || !Options.DrawLess;
+    ShownSurface = surface;
+    ScreenStale = false;
+    Scaler.Resize(viewport.w, viewport.h);
+    std::vector<SDL_Rect> parts;
+    if (whole) {
+        parts.push_back({0, 0, viewport.w, viewport.h});
+    } else {
+        for (const SDL_Rect& part : changed.Rects()) parts.push_back(Scaler.Affected(part));
+    }
+    if (whole) FillBars(surface, viewport);
+    if (Frame->Placed() == nullptr) {
+        for (const SDL_Rect& part : parts) PutPart(surface, viewport, part);
+    }
+    if (whole) return {{0, 0, surface->w, surface->h}};
+    for (SDL_Rect& part : parts) {
+        part.x += viewport.x;
+        part.y += viewport.y;
+    }
+    return parts;
+}
+
+void SdlPlatform::FillBars(SDL_Surface* surface, const SDL_Rect& viewport) {
+    const int w = surface->w, h = surface->h;
+    const SDL_Rect bars[4] = {
+        {0, 0, w, viewport.y},
+        {0, viewport.y + viewport.h, w, h - viewport.y - viewport.h},
+        {0, viewport.y, viewport.x, viewport.h},
+        {viewport.x + viewport.w, viewport.y, w - viewport.x - viewport.w, viewport.h}};
+    for (const SDL_Rect& bar : bars) {
+        if (bar.w > 0 && bar.h > 0)
+            SDL_FillRect(surface, &bar, SDL_MapRGB(surface->format, 0, 0, 0));
+    }
+}
+
+void SdlPlatform::PutPart(SDL_Surface* surface, const SDL_Rect& viewport, const SDL_Rect& part) {
+    const Uint32 format = surface->format->format;
+    auto* corner = static_cast<uint8_t*>(surface->pixels) +
+                   static_cast<ptrdiff_t>(viewport.y) * surface->pitch + viewport.x * 4;
+    // A page's canvas takes the bytes as they are, its alpha included.
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888 ||
+        format == SDL_PIXELFORMAT_ABGR8888 || format == SDL_PIXELFORMAT_BGR888) {
+        const WindowPixels kind = format == SDL_PIXELFORMAT_RGB888     ? WindowPixels::Xrgb
+                                  : format == SDL_PIXELFORMAT_ARGB8888 ? WindowPixels::Argb
+                                                                       : WindowPixels::Abgr;
+        Scaler.Put(*Frame, part, corner, surface->pitch, kind);
+        return;
+    }
+    // A window of some other kind of pixel: put as 0xAARRGGBB, then converted by SDL.
+    std::vector<uint32_t> spare(static_cast<size_t>(viewport.w) * static_cast<size_t>(viewport.h));
+    Scaler.Put(*Frame, part, reinterpret_cast<uint8_t*>(spare.data()), viewport.w * 4,
+               WindowPixels::Argb);
+    SDL_ConvertPixels(part.w, part.h, SDL_PIXELFORMAT_ARGB8888,
+                      spare.data() + static_cast<ptrdiff_t>(part.y) * viewport.w + part.x,
+                      viewport.w * 4, format,
+                      static_cast<uint8_t*>(surface->pixels) +
+                          static_cast<ptrdiff_t>(viewport.y + part.y) * surface->pitch +
+                          (viewport.x + part.x) * surface->format->BytesPerPixel,
+                      surface->pitch);
+}
+
+void SdlPlatform::ShowRenderedFrame() {
+    const int64_t began = NowNs();
     // Most frames show exactly what the last one showed (a piece falls one row in 20 frames,
     // a menu stands still): then the composed picture is kept as it is.
     const bool changed = !Options.DrawLess || !ShownValid || Pending != Shown;
@@ -187,21 +344,19 @@ void SdlPlatform::EndFrame() {
         Shown.swap(Pending);
         ShownValid = true;
     }
-    // The software renderer draws into the window's own picture, which stays between presents;
-    // OpenGL's back buffer must be filled every time.
-    if (PictureLost()) ScreenStale = true;
-    const bool redraw = changed || ScreenStale || !KeepsScreen || !Options.DrawLess;
-    if (redraw) {
-        SDL_SetRenderTarget(Render, nullptr);
-        SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
-        SDL_RenderClear(Render);  // the bars around a frame that does not fill the screen
-        SDL_RenderCopy(Render, Target, nullptr, nullptr);
-        ScreenStale = false;
-    }
-    PresentFrame(Render, redraw);
-    Pending.clear();
-    PumpEvents();
-    if (Options.PaceFrames) WaitUntil(Pacing.NextFrameAt(NowNs()));
+    const int64_t composed = NowNs();
+    // A renderer's back buffer must be filled every time.
+    SDL_SetRenderTarget(Render, nullptr);
+    SDL_SetRenderDrawColor(Render, 0, 0, 0, 255);
+    SDL_RenderClear(Render);  // the bars around a frame that does not fill the screen
+    SDL_RenderCopy(Render, Target, nullptr, nullptr);
+    ScreenStale = false;
+    const int64_t scaled = NowNs();
+    PresentFrame(Render, true);
+    Spent.ComposeNs += composed - began;
+    Spent.ScaleNs += scaled - composed;
+    Spent.PresentNs += NowNs() - scaled;
+    Spent.NewFrames += changed ? 1 : 0;
 }
 
 void SdlPlatform::Compose() {
@@ -220,7 +375,7 @@ size_t SdlPlatform::DrawCachedLayer() {
     // they are then copied as one opaque picture, which is what they would blend to anyway.
     size_t count = 0;
     while (count < Pending.size()) {
-        const QueuedDraw& draw = Pending[count];
+        const PictureDraw& draw = Pending[count];
         if (draw.Where.x != 0 || draw.Where.y != 0 || draw.Where.w != ScreenWidth ||
             draw.Where.h != ScreenHeight || draw.Colour != Pending[0].Colour) {
             break;
@@ -253,7 +408,7 @@ size_t SdlPlatform::DrawCachedLayer() {
     return count;
 }
 
-void SdlPlatform::Draw(const QueuedDraw& draw) {
+void SdlPlatform::Draw(const PictureDraw& draw) {
     SDL_Texture* picture = TextureOf(draw.Texture);
     if (picture == nullptr) return;  // released since it was queued
     const uint32_t colour = draw.Colour;
@@ -263,79 +418,8 @@ void SdlPlatform::Draw(const QueuedDraw& draw) {
     SDL_RenderCopy(Render, picture, nullptr, &draw.Where);
 }
 
-TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* height) {
-    *width = 0;
-    *height = 0;
-    PumpEvents();  // a close during loading is answered between two pictures
-    const std::string path = AssetPath(file);
-    AwaitAssetFile(path);
-    if (Render == nullptr) {
-        std::fprintf(stderr, "zantorvix: cannot load picture %s: no display is open\n",
-                     path.c_str());
-        return 0;
-    }
-    ReadFile picture;
-    if (!Reader.Take(path, FileReader::Kind::Picture, picture)) {
-        picture.Read = ReadPicture(path, picture.Image, picture.Error);
-        if (picture.Read) KeyOutMagenta(picture.Image.Pixels);
-    }
-    if (!picture.Read) {
-        std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", path.c_str(),
-                     picture.Error.c_str());
-        return 0;
-    }
-    DecodedImage& image = picture.Image;
-    // The texture itself is made when the picture is first drawn: a level's backdrop costs
-    // nothing until the level is reached, and a picture of the loading screen is made inside
-    // a frame that waits for its turn anyway.
-    *width = image.Width;
-    *height = image.Height;
-    Textures.push_back(nullptr);
-    Unmade.push_back({path, std::move(image)});
-    return static_cast<TextureId>(Textures.size() - 1);
-}
-
-SDL_Texture* SdlPlatform::TextureOf(TextureId id) {
-    const size_t index = static_cast<size_t>(id);
-    if (Textures[index] != nullptr || Unmade[index].Image.Pixels.empty()) return Textures[index];
-    UnmadeTexture& unmade = Unmade[index];
-    const DecodedImage& image = unmade.Image;
-    SDL_Texture* texture = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888,
-                                             SDL_TEXTUREACCESS_STATIC, image.Width, image.Height);
-    if (texture == nullptr ||
-        SDL_UpdateTexture(texture, nullptr, image.Pixels.data(), image.Width * 4) != 0) {
-        std::fprintf(stderr, "zantorvix: cannot load picture %s: %s\n", unmade.Path.c_str(),
-                     SDL_GetError());
-        if (texture != nullptr) SDL_DestroyTexture(texture);
-        texture = nullptr;
-    } else {
-        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-        SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-    }
-    unmade = UnmadeTexture{};
-    Textures[index] = texture;
-    return texture;
-}
-
-void SdlPlatform::DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
-                              int32_t height, uint32_t colour) {
-    if (texture <= 0 || static_cast<size_t>(texture) >= Textures.size()) return;
-    const size_t index = static_cast<size_t>(texture);
-    if (Textures[index] == nullptr && Unmade[index].Image.Pixels.empty()) return;
-    Pending.push_back({texture, {x, y, width, height}, colour});
-}
-
-void SdlPlatform::ReleaseTexture(TextureId texture) {
-    if (texture <= 0 || static_cast<size_t>(texture) >= Textures.size()) return;
-    SDL_Texture*& picture = Textures[static_cast<size_t>(texture)];
-    if (picture != nullptr) SDL_DestroyTexture(picture);
-    picture = nullptr;
-    Unmade[static_cast<size_t>(texture)] = UnmadeTexture{};
-    ShownValid = false;  // a picture of the kept frame may be gone
-    LayerTextures.clear();
-}
-
 std::vector<uint32_t> SdlPlatform::ReadFrame() {
+    if (Frame) return Frame->All();
     if (Render == nullptr) return {};
     std::vector<uint32_t> pixels(static_cast<size_t>(ScreenWidth) * ScreenHeight);
     SDL_Texture* previous = SDL_GetRenderTarget(Render);
@@ -345,4 +429,167 @@ std::vector<uint32_t> SdlPlatform::ReadFrame() {
     SDL_SetRenderTarget(Render, previous);
     if (result != 0) return {};
     return pixels;
+}
+
+// --- The pictures --------------------------------------------------------------------------------
+
+void SdlPlatform::PreparePicture(const char* file) {
+    Reader.Prepare(AssetPath(file), FileReader::Kind::Picture);
+}
+
+void SdlPlatform::PreparePictureOnDemand(const char* file) {
+    Reader.Prepare(AssetPath(file), FileReader::Kind::CheckedPicture);
+}
+
+TextureId SdlPlatform::LoadTexture(const char* file, int32_t* width, int32_t* height) {
+    const TextureId id = AddPicture(file, false);
+    *width = id == 0 ? 0 : Pictures[static_cast<size_t>(id)].Image.Width;
+    *height = id == 0 ? 0 : Pictures[static_cast<size_t>(id)].Image.Height;
+    return id;
+}
+
+TextureId SdlPlatform::LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) {
+    const TextureId id = AddPicture(file, true);
+    *width = id == 0 ? 0 : Pictures[static_cast<size_t>(id)].Image.Width;
+    *height = id == 0 ? 0 : Pictures[static_cast<size_t>(id)].Image.Height;
+    return id;
+}
+
+TextureId SdlPlatform::AddPicture(const char* file, bool wantedOnDemand) {
+    PumpEvents();  // a close during loading is answered between two pictures
+    // Without a second thread (a page) a picture's pixels could only be made between two frames,
+    // and a backdrop takes several frames' time to decode: every picture keeps its pixels there.
+    const bool onDemand = wantedOnDemand && ReadsAhead;
+    const std::string path = AssetPath(file);
+    AwaitAssetFile(path);
+    if (Window == nullptr) {
+        ReportUnusablePicture(path, "no display is open");
+        return 0;
+    }
+    ReadFile read;
+    const FileReader::Kind kind =
+        onDemand ? FileReader::Kind::CheckedPicture : FileReader::Kind::Picture;
+    if (!Reader.Take(path, kind, read)) {
+        if (onDemand) {
+            read.Picture = CheckPicture(path, read.Image, read.Error);
+            read.Read = read.Picture != nullptr;
+        } else {
+            read.Read = ReadPicture(path, read.Image, read.Error);
+        }
+    }
+    if (!read.Read) {
+        ReportUnusablePicture(path, read.Error);
+        return 0;
+    }
+    // A renderer's texture is made when the picture is first drawn: a picture of the loading
+    // screen is made inside a frame that waits for its turn anyway.
+    Picture picture;
+    picture.Path = path;
+    picture.Loaded = true;
+    picture.Image = std::move(read.Image);  // its size only, when it was only checked
+    picture.Opaque = IsOpaque(picture.Image);
+    picture.File = std::move(read.Picture);
+    picture.Wanted = !onDemand;
+    Pictures.push_back(std::move(picture));
+    return static_cast<TextureId>(Pictures.size() - 1);
+}
+
+SdlPlatform::Picture* SdlPlatform::PictureAt(TextureId id) {
+    if (id <= 0 || static_cast<size_t>(id) >= Pictures.size()) return nullptr;
+    Picture& picture = Pictures[static_cast<size_t>(id)];
+    return picture.Loaded ? &picture : nullptr;
+}
+
+const DecodedImage* SdlPlatform::PixelsOf(TextureId id) {
+    Picture* picture = PictureAt(id);
+    if (picture == nullptr) return nullptr;
+    if (!picture->Image.Pixels.empty()) return &picture->Image;
+    if (picture->File == nullptr) return nullptr;
+    // Made ahead on the reading thread, or now when it is drawn before it was wanted.
+    ReadFile made;
+    if (!picture->Decoding || !Reader.Take(picture->Path, FileReader::Kind::Pixels, made)) {
+        made.Read = DecodePicture(picture->Path, *picture->File, made.Image, made.Error);
+    }
+    picture->Decoding = false;
+    if (!made.Read) {
+        ReportUnusablePicture(picture->Path, made.Error);
+        picture->File = nullptr;  // once
+        return nullptr;
+    }
+    picture->Image = std::move(made.Image);
+    picture->Opaque = IsOpaque(picture->Image);
+    return &picture->Image;
+}
+
+void SdlPlatform::WantTexture(TextureId id, bool wanted) {
+    Picture* picture = PictureAt(id);
+    if (picture == nullptr || picture->File == nullptr || picture->Wanted == wanted) return;
+    picture->Wanted = wanted;
+    const bool held = !picture->Image.Pixels.empty() || picture->Texture != nullptr;
+    if (wanted) {
+        if (!held) {
+            Reader.Prepare(picture->Path, FileReader::Kind::Pixels, picture->File);
+            picture->Decoding = true;
+        }
+        return;
+    }
+    if (picture->Decoding) Reader.Forget(picture->Path);
+    picture->Decoding = false;
+    const int32_t width = picture->Image.Width, height = picture->Image.Height;
+    picture->Image = DecodedImage{};
+    picture->Image.Width = width;
+    picture->Image.Height = height;
+    if (picture->Texture != nullptr) SDL_DestroyTexture(picture->Texture);
+    picture->Texture = nullptr;
+    LayerTextures.clear();
+}
+
+size_t SdlPlatform::PicturesHeld() const {
+    size_t held = 0;
+    for (const Picture& picture : Pictures) {
+        held += picture.Loaded && (!picture.Image.Pixels.empty() || picture.Texture != nullptr);
+    }
+    return held;
+}
+
+SDL_Texture* SdlPlatform::TextureOf(TextureId id) {
+    Picture* picture = PictureAt(id);
+    if (picture == nullptr) return nullptr;
+    if (picture->Texture != nullptr) return picture->Texture;
+    const DecodedImage* image = PixelsOf(id);
+    if (image == nullptr) return nullptr;
+    SDL_Texture* texture = SDL_CreateTexture(Render, SDL_PIXELFORMAT_ARGB8888,
+                                             SDL_TEXTUREACCESS_STATIC, image->Width, image->Height);
+    if (texture == nullptr ||
+        SDL_UpdateTexture(texture, nullptr, image->Pixels.data(), image->Width * 4) != 0) {
+        ReportUnusablePicture(picture->Path, SDL_GetError());
+        if (texture != nullptr) SDL_DestroyTexture(texture);
+        *picture = Picture{};  // drawn as nothing from now on
+        return nullptr;
+    }
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+    picture->Texture = texture;
+    // The texture holds the pixels now.
+    const int32_t width = image->Width, height = image->Height;
+    picture->Image = DecodedImage{};
+    picture->Image.Width = width;
+    picture->Image.Height = height;
+    return texture;
+}
+
+void SdlPlatform::DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
+                              int32_t height, uint32_t colour) {
+    if (PictureAt(texture) == nullptr) return;
+    Pending.push_back({texture, {x, y, width, height}, colour});
+}
+
+void SdlPlatform::ReleaseTexture(TextureId texture) {
+    Picture* picture = PictureAt(texture);
+    if (picture == nullptr) return;
+    if (picture->Decoding) Reader.Forget(picture->Path);
+    if (picture->Texture != nullptr) SDL_DestroyTexture(picture->Texture);
+    *picture = Picture{};
+    ShownValid = false;  // a picture of the kept frame may be gone
+    LayerTextures.clear();
 }

@@ -22,28 +22,37 @@ struct ReadFile {
     DecodedImage Image;                 // a picture, decoded, magenta keyed out
     std::shared_ptr<const Tune> Music;  // a tune
     std::string Bytes;                  // any other sound file, as it is
+    // A picture checked only: the file as read, once its pixels have been made and let go.
+    std::shared_ptr<const std::string> Picture;
 };
 
 class FileReader {
   public:
-    enum class Kind { Picture, Tune, Bytes };
+    // A picture read and decoded; a picture read and checked (its pixels made and let go); the
+    // pixels of a picture already read (no file is read); a tune; any other sound file.
+    enum class Kind { Picture, CheckedPicture, Pixels, Tune, Bytes };
 
     FileReader() = default;
     ~FileReader() { Stop(); }
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    // Queues the file (a path as the file system names it) to be read.
-    void Prepare(const std::string& path, Kind kind);
+    // Queues the file (a path as the file system names it) to be read; for Kind::Pixels, the
+    // picture's bytes as read to be decoded.
+    void Prepare(const std::string& path, Kind kind,
+                 std::shared_ptr<const std::string> bytes = nullptr);
     // The prepared file's result, waiting for it if need be; false when the file was never
     // prepared as this kind (or has been taken already).
     bool Take(const std::string& path, Kind kind, ReadFile& out);
+    // Drops the prepared file's result, or its reading if it has not come yet.
+    void Forget(const std::string& path);
     // Ends the thread; what it has not read yet is dropped.
     void Stop();
 
   private:
     struct Job {
         Kind What;
+        std::shared_ptr<const std::string> Bytes;  // Kind::Pixels: the picture as read
         bool Done = false;
         ReadFile Result;
     };

@@ -25,6 +25,21 @@ bool DecodeWithSdlImage(const std::string& bytes, DecodedImage& out, std::string
         error = IMG_GetError();
         return false;
     }
+    // Straight into the pixels where SDL can, without a converted copy of the whole picture.
+    out.Width = loaded->w;
+    out.Height = loaded->h;
+    out.Pixels.resize(static_cast<size_t>(loaded->w) * static_cast<size_t>(loaded->h));
+    SDL_LockSurface(loaded);
+    const bool converted =
+        SDL_ConvertPixels(loaded->w, loaded->h, loaded->format->format, loaded->pixels,
+                          loaded->pitch, SDL_PIXELFORMAT_ARGB8888, out.Pixels.data(),
+                          loaded->w * 4) == 0;
+    SDL_UnlockSurface(loaded);
+    if (converted) {
+        SDL_FreeSurface(loaded);
+        return true;
+    }
+    out = DecodedImage{};
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
     SDL_FreeSurface(loaded);
     if (argb == nullptr) {
@@ -43,6 +58,19 @@ bool DecodeWithSdlImage(const std::string& bytes, DecodedImage& out, std::string
     SDL_UnlockSurface(argb);
     SDL_FreeSurface(argb);
     return true;
+}
+
+bool DecodeBytes(const std::string& path, const std::string& bytes, DecodedImage& out,
+                 std::string& error) {
+    const bool ddsSignature = bytes.compare(0, 4, "DDS ") == 0;
+    if (ddsSignature || EndsWithDds(path)) {
+        return DecodeDds(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error);
+    }
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+        error = "file too large";
+        return false;
+    }
+    return DecodeWithSdlImage(bytes, out, error);
 }
 
 }  // namespace
@@ -65,13 +93,25 @@ bool ReadPicture(const std::string& path, DecodedImage& out, std::string& error)
     out = DecodedImage{};
     std::string bytes;
     if (ReadWholeFile(path.c_str(), bytes, error) != FileRead::Read) return false;
-    const bool ddsSignature = bytes.compare(0, 4, "DDS ") == 0;
-    if (ddsSignature || EndsWithDds(path)) {
-        return DecodeDds(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error);
+    return DecodePicture(path, bytes, out, error);
+}
+
+std::shared_ptr<const std::string> CheckPicture(const std::string& path, DecodedImage& size,
+                                                std::string& error) {
+    size = DecodedImage{};
+    auto bytes = std::make_shared<std::string>();
+    if (ReadWholeFile(path.c_str(), *bytes, error) != FileRead::Read ||
+        !DecodeBytes(path, *bytes, size, error)) {
+        return nullptr;
     }
-    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
-        error = "file too large";
-        return false;
-    }
-    return DecodeWithSdlImage(bytes, out, error);
+    size.Pixels = std::vector<uint32_t>();  // the memory itself goes
+    return bytes;
+}
+
+bool DecodePicture(const std::string& path, const std::string& bytes, DecodedImage& out,
+                   std::string& error) {
+    out = DecodedImage{};
+    if (!DecodeBytes(path, bytes, out, error)) return false;
+    KeyOutMagenta(out.Pixels);
+    return true;
 }

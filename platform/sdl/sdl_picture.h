@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ void KeyOutMagenta(std::vector<uint32_t>& pixels);
 // The game names its files the Windows way; backslashes become slashes, nothing else changes.
 std::string LinuxPath(const char* file);
 
-// Reads a PNG or JPEG file (through SDL_image) or a DDS file (ours) as 0xAARRGGBB pixels,
-// without the colour key. False with the reason in `error` when the file cannot be used.
+// Reads a PNG or JPEG file (through SDL_image) or a DDS file (ours) as 0xAARRGGBB pixels, opaque
+// magenta keyed out. False with the reason in `error` when the file cannot be used.
 bool ReadPicture(const std::string& path, DecodedImage& out, std::string& error);
+// The same from the file's bytes as read (`path` names the file, whose ending may say DDS).
+bool DecodePicture(const std::string& path, const std::string& bytes, DecodedImage& out,
+                   std::string& error);
+// Reads the file and makes its pixels, only to see that they can be made: the file as read, with
+// the picture's size in `size` (and no pixels), or null with the reason in `error`.
+std::shared_ptr<const std::string> CheckPicture(const std::string& path, DecodedImage& size,
+                                                std::string& error);

@@ -16,6 +16,7 @@
 #include "platform/sdl/host.h"
 #include "platform/sdl/sdl_file_reader.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_software_frame.h"
 #include "platform/sdl/sdl_tune.h"
 
 // The player's last choice of full screen (true) or a window, from "display.dat" in the working
@@ -43,6 +44,9 @@ class SdlPlatform final : public Platform {
                      uint32_t colour) override;
     void ReleaseTexture(TextureId texture) override;
     void PreparePicture(const char* file) override;
+    void PreparePictureOnDemand(const char* file) override;
+    TextureId LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) override;
+    void WantTexture(TextureId texture, bool wanted) override;
 
     void TakeWindowMessage() override;
     bool WindowCloseRequested() override { return Closed; }
@@ -75,8 +79,19 @@ class SdlPlatform final : public Platform {
     // The last composed 1024x768 frame as 0xAARRGGBB pixels, rows top to bottom; empty when
     // no display is open.
     std::vector<uint32_t> ReadFrame();
-    SDL_Renderer* Renderer() const { return Render; }
+    // The renderer in use: "software" for the frames composed here on the CPU, or the SDL
+    // renderer's name (opengl, ...); "" with no display.
+    std::string RendererName() const;
     SDL_Window* MainWindow() const { return Window; }
+    // Pictures whose pixels are held now (a renderer's textures count as held).
+    size_t PicturesHeld() const;
+    // Where the frames' time went since the display opened: composing them, putting them into
+    // the window at its size, and presenting them; and how many frames showed something new.
+    struct FrameCosts {
+        int64_t Frames = 0, NewFrames = 0;
+        int64_t ComposeNs = 0, ScaleNs = 0, PresentNs = 0;
+    };
+    const FrameCosts& Costs() const { return Spent; }
     bool IsFullScreen() const { return FullScreen; }
     // Alt+Enter and F11: between full screen and a window; the choice is saved at once.
     void ToggleFullScreen();
@@ -84,24 +99,40 @@ class SdlPlatform final : public Platform {
     size_t GamepadCount() const { return Gamepads.size(); }
 
   private:
-    // One picture of the frame being drawn; the frame is composed when it ends.
-    struct QueuedDraw {
-        TextureId Texture;
-        SDL_Rect Where;
-        uint32_t Colour;
-        bool operator==(const QueuedDraw& other) const {
-            return Texture == other.Texture && Where.x == other.Where.x &&
-                   Where.y == other.Where.y && Where.w == other.Where.w &&
-                   Where.h == other.Where.h && Colour == other.Colour;
-        }
+    // One picture loaded, by its TextureId (0 is none).
+    struct Picture {
+        std::string Path;
+        bool Loaded = false;             // until released
+        DecodedImage Image;              // its pixels, while they are held
+        SDL_Texture* Texture = nullptr;  // a renderer's copy, made at its first draw
+        // Loaded on demand: the file as read, from which the pixels are made while it is wanted.
+        std::shared_ptr<const std::string> File;
+        bool Wanted = true;
+        bool Decoding = false;  // its pixels are being made on the reading thread
+        bool Opaque = false;    // every pixel at full alpha
     };
 
     bool FailDisplay(const char* reason);
     bool CreateWindowAndRenderer(const char* title);
     void SetWindowIcon();
+    TextureId AddPicture(const char* file, bool wantedOnDemand);
+    Picture* PictureAt(TextureId id);            // null for none, unknown or released
+    const DecodedImage* PixelsOf(TextureId id);  // made now when they are not held
+    // The frames on the CPU: the changed parts composed, put into the window's own pixels at its
+    // size, and presented.
+    void ShowComposedFrame();
+    void PlaceFrame(SDL_Surface* surface, const SDL_Rect& viewport);
+    ChangedArea ComposeChanges();
+    // The changed parts put into the window at its size; the window's rectangles to present.
+    std::vector<SDL_Rect> PutIntoWindow(SDL_Surface* surface, const SDL_Rect& viewport,
+                                        const ChangedArea& changed);
+    void FillBars(SDL_Surface* surface, const SDL_Rect& viewport);
+    void PutPart(SDL_Surface* surface, const SDL_Rect& viewport, const SDL_Rect& part);
+    // The frames through an SDL renderer (OpenGL).
+    void ShowRenderedFrame();
     void Compose();
     size_t DrawCachedLayer();
-    void Draw(const QueuedDraw& draw);
+    void Draw(const PictureDraw& draw);
     SDL_Texture* TextureOf(TextureId id);  // made now if it is drawn for the first time
     // Takes every waiting window event: the close request, key presses (latched until the next
     // poll), and changes that leave the window's picture to be drawn again.
@@ -133,25 +164,27 @@ class SdlPlatform final : public Platform {
 
     bool VideoOpen = false;
     SDL_Window* Window = nullptr;
-    SDL_Renderer* Render = nullptr;
-    SDL_Texture* Target = nullptr;  // every frame is composed here at 1024x768, then scaled
-    std::vector<SDL_Texture*> Textures{nullptr};  // index = TextureId; 0 is no texture
-    // The decoded pictures whose texture is made at their first draw, by the same index.
-    struct UnmadeTexture {
-        std::string Path;
-        DecodedImage Image;
-    };
-    std::vector<UnmadeTexture> Unmade{UnmadeTexture{}};
+    std::vector<Picture> Pictures{Picture{}};
     FileReader Reader;  // pictures and sounds read ahead
     bool Closed = false;
     bool VSyncOn = false;
-    bool KeepsScreen = false;  // the window keeps its picture between presents (software)
     FrameClock Pacing;
+    FrameCosts Spent;
 
-    std::vector<QueuedDraw> Pending;  // the frame being drawn
-    std::vector<QueuedDraw> Shown;    // the frame composed in Target
+    std::vector<PictureDraw> Pending;  // the frame being drawn
+    std::vector<PictureDraw> Shown;    // the frame composed last
     bool ShownValid = false;
-    bool ScreenStale = true;  // the window's picture must be copied from Target again
+    bool ScreenStale = true;  // the window's whole picture must be put there again
+
+    // Composed on the CPU, without a renderer: the frame, and the window's pixels it was last
+    // put into (a new surface after a resize).
+    std::unique_ptr<SoftwareFrame> Frame;
+    FrameScaler Scaler;
+    SDL_Surface* ShownSurface = nullptr;
+
+    // Or through a renderer: every frame composed in Target at 1024x768, then scaled.
+    SDL_Renderer* Render = nullptr;
+    SDL_Texture* Target = nullptr;
     // The full-screen pictures that opened the last frames, composed over black.
     SDL_Texture* Layer = nullptr;
     std::vector<TextureId> LayerTextures;

@@ -17,9 +17,11 @@ bool IsTuneFile(const std::string& path) {
 
 std::shared_ptr<const Tune> LoadTune(const std::string& path, std::string& error) {
     auto tune = std::make_shared<Tune>();
-    // Read whole in one go: a tune is a megabyte or two.
-    if (ReadWholeFile(path.c_str(), tune->Bytes, error) != FileRead::Read) return nullptr;
-    // Decoding its first frame proves the file is a tune; the rest is decoded as it plays.
+    tune->Path = path;
+    // Read whole once to see that it can be, with the file module's own messages; then decoding
+    // its first frame proves it is a tune. It is read again, a little at a time, as it plays.
+    std::string bytes;
+    if (ReadWholeFile(path.c_str(), bytes, error) != FileRead::Read) return nullptr;
     if (!TunePlayer::Start(tune, 44100, AUDIO_S16SYS, 2, error)) return nullptr;
     return tune;
 }
@@ -29,7 +31,7 @@ std::unique_ptr<TunePlayer> TunePlayer::Start(std::shared_ptr<const Tune> tune, 
     std::unique_ptr<TunePlayer> player(new TunePlayer(std::move(tune)));
     long rate = 0;
     int fileChannels = 0;
-    player->Decoder = OpenTuneDecoder(player->Source->Bytes, rate, fileChannels, error);
+    player->Decoder = OpenTuneDecoder(player->Source->Path, rate, fileChannels, error);
     if (player->Decoder == nullptr) return nullptr;
     if (rate != frequency || fileChannels != channels || format != AUDIO_S16SYS) {
         player->Convert = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(fileChannels),

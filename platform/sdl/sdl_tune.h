@@ -1,6 +1,6 @@
-// Tunes played straight from their MP3 bytes, decoded a little at a time on the mixer's thread
-// as they play: no tune is held decoded in memory, and loading one costs only reading its file.
-// The decoder is the host's (see host.h).
+// Tunes played straight from their MP3 files, read and decoded a little at a time on the mixer's
+// thread as they play: no tune is held in memory, decoded or not, and loading one costs only
+// checking its file. The decoder is the host's (see host.h).
 #pragma once
 
 #include <SDL.h>
@@ -12,13 +12,14 @@
 #include <vector>
 
 struct Tune {
-    std::string Bytes;  // the MP3 file as it is
+    std::string Path;  // the MP3 file, as the file system names it
 };
 
 // True for the files played as tunes (MP3).
 bool IsTuneFile(const std::string& path);
 
-// Reads an MP3 file and checks that it decodes; nullptr with the reason when it cannot be played.
+// Checks that an MP3 file can be read and decodes; nullptr with the reason when it cannot be
+// played.
 std::shared_ptr<const Tune> LoadTune(const std::string& path, std::string& error);
 
 class TuneDecoder;

@@ -49,9 +49,7 @@ std::vector<std::vector<uint32_t>> Frames(const char* renderer, std::string& use
     SetPlatform(&sdl);
     InitialiseProgramState();
     if (!CreateRenderer()) return frames;
-    SDL_RendererInfo info{};
-    SDL_GetRendererInfo(sdl.Renderer(), &info);
-    used = info.name;
+    used = sdl.RendererName();
     LoadTitleSprites();
     LoadGameSprites();
     SetUpFullWell();

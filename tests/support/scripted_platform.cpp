@@ -1,5 +1,6 @@
 #include "support/scripted_platform.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/application.h"
@@ -56,6 +57,8 @@ std::vector<std::string> ScriptedPlatform::PlaysOn(int32_t channel) const {
 }
 
 void ScriptedPlatform::ClearRecords() {
+    MostWanted = WantedPictures.size();
+    UnwantedDraws.clear();
     Frames.clear();
     Sounds.clear();
     Sleeps.clear();
@@ -97,9 +100,28 @@ TextureId ScriptedPlatform::LoadTexture(const char* file, int32_t* width, int32_
     return static_cast<TextureId>(Textures.size() - 1);
 }
 
+TextureId ScriptedPlatform::LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) {
+    OnDemandPictures.insert(file);
+    return LoadTexture(file, width, height);
+}
+
+void ScriptedPlatform::WantTexture(TextureId texture, bool wanted) {
+    const std::string& file = Textures.at(static_cast<size_t>(texture));
+    if (wanted) {
+        WantedPictures.insert(file);
+    } else {
+        WantedPictures.erase(file);
+    }
+    MostWanted = std::max(MostWanted, WantedPictures.size());
+}
+
 void ScriptedPlatform::DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width,
                                    int32_t height, uint32_t colour) {
     if (!InFrame) throw std::logic_error("draw outside a frame");
+    const std::string& file = Textures.at(static_cast<size_t>(texture));
+    if (OnDemandPictures.count(file) != 0 && WantedPictures.count(file) == 0) {
+        UnwantedDraws.push_back(file);
+    }
     Pending.Draws.push_back(
         DrawCall{Textures.at(static_cast<size_t>(texture)), x, y, width, height, colour});
 }

@@ -109,6 +109,11 @@ class ScriptedPlatform : public Platform {
     int64_t Now = 0;  // the clock in milliseconds
     bool DisplayOpen = false;
     std::vector<std::string> ReleasedPictures;
+    // Pictures loaded on demand, those of them wanted now, the most wanted at once, and draws
+    // of them while they were not wanted (which a real machine shows late).
+    std::set<std::string> OnDemandPictures, WantedPictures;
+    size_t MostWanted = 0;
+    std::vector<std::string> UnwantedDraws;
 
     // Plays of one channel, in order, as sample file names.
     std::vector<std::string> PlaysOn(int32_t channel) const;
@@ -134,6 +139,8 @@ class ScriptedPlatform : public Platform {
     void BeginFrame() override;
     void EndFrame() override;
     TextureId LoadTexture(const char* file, int32_t* width, int32_t* height) override;
+    TextureId LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) override;
+    void WantTexture(TextureId texture, bool wanted) override;
     void DrawTexture(TextureId texture, int32_t x, int32_t y, int32_t width, int32_t height,
                      uint32_t colour) override;
     void ReleaseTexture(TextureId texture) override;

@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "probes.h"
+
 namespace fs = std::filesystem;
 
 int64_t MonotonicNs() {
@@ -176,10 +178,11 @@ SessionFigures RunSession(const VirtualDisplay& display, const GameCommand& comm
         int64_t shown = presents.Take();
         Pause(10000);
         figures.MenuCpuMs = (ProcessCpuNs(game) - cpu) / 1e6 / 10.0;
-        figures.MenuFps = (presents.Take() - shown) / 10.0;
+        figures.MenuPresents = (presents.Take() - shown) / 10.0;
+        figures.KeyToPictureMs = ProbeKeyToPicture(connection, window, 40);
 
-        Key(display, "Return");
-        Pause(5000);  // the title's fade-out and the game's fade-in
+        figures.FadeFps = TimeFadesAfterReturn(connection, window);
+        Pause(1000);  // the game's first frames
         const char* keys[4] = {"Left", "Up", "Right", "space"};
         cpu = ProcessCpuNs(game);
         const int64_t server = ProcessCpuNs(display.Pid);
@@ -187,8 +190,18 @@ SessionFigures RunSession(const VirtualDisplay& display, const GameCommand& comm
         const int64_t helped = helper > 0 ? ProcessCpuNs(helper) : 0;
         const int64_t presentsBefore = presents.Take();
         const int64_t start = MonotonicNs();
+        const HudFrameRate hud("gfx/font");
+        double hudSum = 0;
+        int hudReadings = 0;
         for (int i = 0; i < 40; ++i) {
             Key(display, keys[i % 4]);
+            if (i % 4 == 3) {  // once a second, as the HUD's figure changes
+                const int shown = hud.Read(connection, window);
+                if (shown >= 0) {
+                    hudSum += shown;
+                    ++hudReadings;
+                }
+            }
             const int64_t due = start + (i + 1) * 250'000'000LL;
             const int64_t now = MonotonicNs();
             if (due > now) std::this_thread::sleep_for(std::chrono::nanoseconds(due - now));
@@ -196,7 +209,8 @@ SessionFigures RunSession(const VirtualDisplay& display, const GameCommand& comm
         const double seconds = (MonotonicNs() - start) / 1e9;
         figures.PlayCpuMs = (ProcessCpuNs(game) - cpu) / 1e6 / seconds;
         figures.ServerCpuMs = (ProcessCpuNs(display.Pid) - server) / 1e6 / seconds;
-        figures.PlayFps = (presents.Take() - presentsBefore) / seconds;
+        figures.PlayPresents = (presents.Take() - presentsBefore) / seconds;
+        figures.PlayFps = hudReadings > 0 ? hudSum / hudReadings : 0;
         if (helper > 0) figures.HelperCpuMs = (ProcessCpuNs(helper) - helped) / 1e6 / seconds;
         figures.PeakMb = PeakResidentMb(game);
         figures.Ok = presents.Works() && kill(game, 0) == 0;

@@ -79,6 +79,21 @@ function showsTitle(shot, start) {
   return count > 0 && sum / count < 6;
 }
 
+// The frames per second of the loading screen's two fades (86 frames in, 129 out), read from the
+// page's first presents: its first frame, the 0.5 s pause, the fade-in, the loading, the fade-out,
+// the 0.6 s pause; the long gaps are those pauses and the loading.
+function fadeRate(times) {
+  const long = [];
+  for (let i = 1; i < times.length && long.length < 3; ++i) {
+    if (times[i] - times[i - 1] > 100) long.push(i);
+  }
+  if (long.length < 3) return NaN;
+  const [fadeIn, fadeOut, pause] = long;  // where the fade-in and the fade-out begin, and after
+  const frames = fadeOut - 1 - fadeIn + (pause - 1 - fadeOut);
+  const ms = times[fadeOut - 1] - times[fadeIn] + times[pause - 1] - times[fadeOut];
+  return (frames * 1000) / ms;
+}
+
 async function presentsAndTime(page) {
   return page.evaluate(() => [Module.presents || 0, performance.now()]);
 }
@@ -124,9 +139,8 @@ async function measureOnce(url, extraArguments) {
     const times = await page.evaluate(() => Module.presentTimes);
     const gaps = times.slice(1).map((time, i) => time - times[i]);
     const long = gaps.filter((gap) => gap > 100);
-    const short = gaps.filter((gap) => gap <= 100);
     const loadingMs = Math.max(0, long.reduce((a, b) => a + b, 0) - LoadingScreenPausesMs);
-    const fadeFps = (short.length * 1000) / short.reduce((a, b) => a + b, 0);
+    const fadeFps = fadeRate(times);
     const titleFps = await frameRate(page, 5);
     await press(page, "Enter", 80);
     await sleep(8000); // the menu fades out, the game fades in
@@ -155,7 +169,8 @@ function desktopFigures() {
     }
   })();
   return {
-    playFps: number(/frames per second during play, counted from presents\s+([\d.]+)/),
+    playFps: number(/frames per second during play, as the HUD counts them\s+([\d.]+)/),
+    fadeFps: number(/frames per second through the fades, 1024x768\s+([\d.]+)/),
     titleFps: number(/frames per second in the title menu, counted from presents: ([\d.]+)/),
     loadingMs: number(/loading behind the loading screen\s+([\d,]+) ms/),
     memoryMb: number(/peak resident memory through start-up and a game\s+([\d.]+) MB/),
@@ -210,8 +225,10 @@ row("  the same, the browser's frames not held to 60 Hz", unlimitedFps.toFixed(2
     Math.abs(unlimitedFps - 60) <= 0.5);
 row("frames per second in the title menu", of(results.paced, "titleFps").toFixed(2),
     show(desktop.titleFps, (fps) => fps.toFixed(2)), "", true);
-row("frames per second through the loading screen's fades", of(results.paced, "fadeFps").toFixed(2),
-    "-", "", true);
+const fadeFps = of(results.paced, "fadeFps");
+row("frames per second through the loading screen's fades", fadeFps.toFixed(2),
+    show(desktop.fadeFps, (fps) => fps.toFixed(2)), "at least 58", fadeFps >= 58);
+console.log(`  ${"  (before this work: 37 to 43 in the page)".padEnd(54)}`);
 row("the program's memory (WebAssembly) / resident", `${of(results.paced, "memoryMb").toFixed(1)} MB`,
     show(desktop.memoryMb, (value) => `${value.toFixed(1)} MB`), "", true);
 

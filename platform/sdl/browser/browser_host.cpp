@@ -93,6 +93,23 @@ EM_ASYNC_JS(void, WaitForPackedFile, (const char* path), {
     await ZantorvixPacks.wait(UTF8ToString(path));
 });
 
+// Puts the rectangle (x, y, w, h) of the window's pixels (bytes red, green, blue, 255, `width`
+// by `height`, rows one after another from `pixels`) onto the canvas. The canvas reads them right
+// where the program keeps them: a picture over the program's memory, made again only when that
+// memory or the window's pixels move.
+EM_JS(void, PutOnCanvas, (const uint8_t* pixels, int width, int height, int x, int y, int w, int h), {
+    const canvas = Module["canvas"];
+    let kept = Module["zantorvixCanvasPicture"];
+    if (!kept || kept.canvas !== canvas || kept.buffer !== HEAPU8.buffer || kept.pixels !== pixels ||
+        kept.image.width !== width || kept.image.height !== height) {
+        const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
+        kept = { canvas, buffer: HEAPU8.buffer, pixels, context: canvas.getContext("2d"),
+                 image: new ImageData(bytes, width, height) };
+        Module["zantorvixCanvasPicture"] = kept;
+    }
+    kept.context.putImageData(kept.image, 0, 0, x, y, w, h);
+});
+
 // The renderer behind the browser's WebGL, as far as the browser tells; "" without WebGL.
 EM_JS(char*, BrowserWebGlRenderer, (), {
     let name = "";
@@ -180,6 +197,18 @@ void PresentFrame(SDL_Renderer* renderer, bool redrawn) {
 
 bool PictureLost() {
     return TakeCanvasResized() != 0;
+}
+
+void PresentWindowPixels(SDL_Window* window, const SDL_Rect* rects, int count) {
+    // A 2D canvas keeps its picture: only what changed is copied to it. The browser shows it
+    // when the frame's wait hands the page back.
+    SDL_Surface* surface = count > 0 ? SDL_GetWindowSurface(window) : nullptr;
+    if (surface != nullptr && surface->pitch != surface->w * 4) return;  // never: 4-byte pixels
+    for (int i = 0; surface != nullptr && i < count; ++i) {
+        PutOnCanvas(static_cast<const uint8_t*>(surface->pixels), surface->w, surface->h,
+                    rects[i].x, rects[i].y, rects[i].w, rects[i].h);
+    }
+    CountPresentInPage();
 }
 
 void SleepFor(int64_t ns) {

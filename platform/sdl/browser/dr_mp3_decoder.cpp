@@ -10,15 +10,16 @@ namespace {
 
 class DrMp3Decoder final : public TuneDecoder {
   public:
-    DrMp3Decoder() = default;
+    explicit DrMp3Decoder(SDL_RWops* file) : File(file) {}
     ~DrMp3Decoder() override {
         if (Opened) drmp3_uninit(&Decoder);
+        SDL_RWclose(File);
     }
     DrMp3Decoder(const DrMp3Decoder&) = delete;
     DrMp3Decoder& operator=(const DrMp3Decoder&) = delete;
 
-    bool Open(const std::string& bytes, long& rate, int& channels, std::string& error) {
-        Opened = drmp3_init_memory(&Decoder, bytes.data(), bytes.size(), nullptr) != 0;
+    bool Open(long& rate, int& channels, std::string& error) {
+        Opened = drmp3_init(&Decoder, ReadBytes, SeekBytes, this, nullptr) != 0;
         if (!Opened || Decoder.channels == 0 || Decoder.sampleRate == 0) {
             error = "not a playable MP3 file";
             return false;
@@ -36,15 +37,29 @@ class DrMp3Decoder final : public TuneDecoder {
     }
 
   private:
+    static size_t ReadBytes(void* decoder, void* buffer, size_t size) {
+        return SDL_RWread(static_cast<DrMp3Decoder*>(decoder)->File, buffer, 1, size);
+    }
+    static drmp3_bool32 SeekBytes(void* decoder, int offset, drmp3_seek_origin origin) {
+        const int from = origin == drmp3_seek_origin_current ? RW_SEEK_CUR : RW_SEEK_SET;
+        return SDL_RWseek(static_cast<DrMp3Decoder*>(decoder)->File, offset, from) >= 0;
+    }
+
+    SDL_RWops* File;  // the tune's file, read as it is decoded
     drmp3 Decoder{};
     bool Opened = false;
 };
 
 }  // namespace
 
-std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& bytes, long& rate, int& channels,
+std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& path, long& rate, int& channels,
                                              std::string& error) {
-    auto decoder = std::make_unique<DrMp3Decoder>();
-    if (!decoder->Open(bytes, rate, channels, error)) return nullptr;
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    auto decoder = std::make_unique<DrMp3Decoder>(file);
+    if (!decoder->Open(rate, channels, error)) return nullptr;
     return decoder;
 }

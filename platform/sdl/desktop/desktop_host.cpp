@@ -70,6 +70,10 @@ bool PictureLost() {
     return false;  // a change of the window's size comes as a window event
 }
 
+void PresentWindowPixels(SDL_Window* window, const SDL_Rect* rects, int count) {
+    if (count > 0) SDL_UpdateWindowSurfaceRects(window, rects, count);
+}
+
 void SleepFor(int64_t ns) {
     std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
 }

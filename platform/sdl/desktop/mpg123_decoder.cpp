@@ -17,12 +17,13 @@ void InitialiseDecoderLibrary() {
 
 class Mpg123Decoder final : public TuneDecoder {
   public:
-    explicit Mpg123Decoder(const std::string& bytes) : Bytes(bytes) {}
+    explicit Mpg123Decoder(SDL_RWops* file) : File(file) {}
     ~Mpg123Decoder() override {
         if (Decoder != nullptr) {
             mpg123_close(Decoder);
             mpg123_delete(Decoder);
         }
+        SDL_RWclose(File);
     }
     Mpg123Decoder(const Mpg123Decoder&) = delete;
     Mpg123Decoder& operator=(const Mpg123Decoder&) = delete;
@@ -34,29 +35,22 @@ class Mpg123Decoder final : public TuneDecoder {
     static mpg123_ssize_t ReadBytes(void* decoder, void* buffer, size_t size);
     static off_t SeekBytes(void* decoder, off_t offset, int whence);
 
-    const std::string& Bytes;  // the tune's, which outlives its players
-    size_t Position = 0;
+    SDL_RWops* File;  // the tune's file, read as it is decoded
     mpg123_handle* Decoder = nullptr;
 };
 
 mpg123_ssize_t Mpg123Decoder::ReadBytes(void* decoder, void* buffer, size_t size) {
     Mpg123Decoder& self = *static_cast<Mpg123Decoder*>(decoder);
-    const size_t left = self.Bytes.size() - std::min(self.Position, self.Bytes.size());
-    const size_t count = std::min(size, left);
-    std::memcpy(buffer, self.Bytes.data() + self.Position, count);
-    self.Position += count;
-    return static_cast<mpg123_ssize_t>(count);
+    return static_cast<mpg123_ssize_t>(SDL_RWread(self.File, buffer, 1, size));
 }
 
 off_t Mpg123Decoder::SeekBytes(void* decoder, off_t offset, int whence) {
     Mpg123Decoder& self = *static_cast<Mpg123Decoder*>(decoder);
-    off_t base = 0;
-    if (whence == SEEK_CUR) base = static_cast<off_t>(self.Position);
-    if (whence == SEEK_END) base = static_cast<off_t>(self.Bytes.size());
-    const off_t target = base + offset;
-    if (target < 0 || target > static_cast<off_t>(self.Bytes.size())) return -1;
-    self.Position = static_cast<size_t>(target);
-    return target;
+    const int from = whence == SEEK_CUR   ? RW_SEEK_CUR
+                     : whence == SEEK_END ? RW_SEEK_END
+                                          : RW_SEEK_SET;
+    const Sint64 at = SDL_RWseek(self.File, offset, from);
+    return at < 0 ? -1 : static_cast<off_t>(at);
 }
 
 bool Mpg123Decoder::Open(long& rate, int& channels, std::string& error) {
@@ -97,9 +91,14 @@ size_t Mpg123Decoder::Read(unsigned char* out, size_t size) {
 
 }  // namespace
 
-std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& bytes, long& rate, int& channels,
+std::unique_ptr<TuneDecoder> OpenTuneDecoder(const std::string& path, long& rate, int& channels,
                                              std::string& error) {
-    auto decoder = std::make_unique<Mpg123Decoder>(bytes);
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    auto decoder = std::make_unique<Mpg123Decoder>(file);
     if (!decoder->Open(rate, channels, error)) return nullptr;
     return decoder;
 }

@@ -2,6 +2,7 @@
 // window is made. (What Linux shares with Windows is in desktop/.)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <malloc.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -13,6 +14,16 @@
 #include "platform/sdl/linux/folders.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The pictures' pixels come and go a few megabytes at a time (a backdrop made for its level and
+// let go after it). After the first such block was freed, glibc would keep later ones inside its
+// heaps, where a freed block stays resident; with a fixed threshold each is mapped on its own and
+// goes back to the system when it is freed.
+[[maybe_unused]] const int LargeBlocksMappedAlone = mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+
+}  // namespace
 
 PlayerFolders EnterPlayerFolders() {
     std::error_code error;
