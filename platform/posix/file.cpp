@@ -60,7 +60,7 @@ void SyncFolderOf(const char* path) {
         slash == std::string_view::npos ? "." : std::string(whole.substr(0, slash + 1));
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;  // the file itself is safe; only the rename's durability is at stake
-    ::fsync(fd);
+    FlushToDisk(fd);
     ::close(fd);
 }
 
@@ -163,7 +163,7 @@ bool ReplaceFile(const char* path, std::string_view content, std::string& error)
     struct stat old {};
     if (::stat(path, &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(file.Get(), old.st_mode & 07777);
     if (!WriteAll(file.Get(), content)) return fail("cannot write \"" + temp + "\"");
-    if (::fsync(file.Get()) != 0) return fail("cannot flush \"" + temp + "\" to disk");
+    if (!FlushToDisk(file.Get())) return fail("cannot flush \"" + temp + "\" to disk");
     if (::rename(temp.c_str(), path) != 0) return fail("cannot rename \"" + temp + "\"");
     SyncFolderOf(path);
     return FinishSave(path, error);

@@ -10,6 +10,11 @@
 // date from the browser's storage, where another tab may have saved it since.
 void RefreshBeforeReading(const char* path);
 
+// Makes what was written through the open file or folder `fd` survive a power cut; false when it
+// cannot. A page leaves it to FinishSave: there a flush writes the whole folder to the browser's
+// storage, over what another tab saved since this one started.
+bool FlushToDisk(int fd);
+
 // Called once `path` has been replaced; false, with the reason in error, when the save cannot
 // be finished.
 bool FinishSave(const char* path, std::string& error);
