@@ -23,6 +23,7 @@
 #include "platform/sdl/sdl_picture.h"
 #include "platform/sdl/sdl_platform_impl.h"
 #include "platform/sdl/sdl_software_frame.h"
+#include "support/playfield.h"
 
 namespace {
 
@@ -109,25 +110,6 @@ int LargestDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t
         }
     }
     return largest;
-}
-
-// Every cell filled but a shaft, the shadow and the falling piece in it, the preview, big
-// numbers: every kind of picture of play at once.
-void SetUpFullWell() {
-    GameStateRecord& g = GameState;
-    for (int32_t c = 0; c < BoardColumns; ++c) {
-        for (int32_t r = 0; r < BoardRows; ++r) g.Board[c][r] = 1 + (c + r) % 8;
-    }
-    for (int32_t r = 0; r < 12; ++r) g.Board[6][r] = g.Board[7][r] = g.Board[8][r] = 0;
-    g.CurrentPiece = 12;
-    g.PieceX = 317 + 26 * 6;
-    g.PieceY = 59 + 26 * 2;
-    UpdatePieceCell();
-    g.NextPiece = 16;
-    g.Level = 4;
-    g.Score = 98765;
-    g.LinesCleared = 43210;
-    g.FramesPerSecond = 60;
 }
 
 class SoftwareFrameTest : public ::testing::Test {

@@ -18,28 +18,9 @@
 #include "game/state.h"
 #include "platform/renderer.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "support/playfield.h"
 
 namespace {
-
-// Every cell filled, the shadow and the falling piece on it, the preview, five-digit numbers.
-void SetUpFullWell() {
-    GameStateRecord& g = GameState;
-    for (int32_t c = 0; c < BoardColumns; ++c) {
-        for (int32_t r = 0; r < BoardRows; ++r) g.Board[c][r] = 1 + (c + r) % 8;
-    }
-    for (int32_t r = 0; r < 12; ++r) g.Board[6][r] = g.Board[7][r] = g.Board[8][r] = 0;
-    g.CurrentPiece = 12;
-    g.PieceX = 317 + 26 * 6;
-    g.PieceY = 59 + 26 * 2;
-    UpdatePieceCell();
-    g.NextPiece = 16;
-    g.Level = 4;
-    g.Score = 98765;
-    g.LinesCleared = 43210;
-    g.FramesPerSecond = 60;
-    g.ClockMinutes = 12;
-    g.ClockSeconds = 34;
-}
 
 // The frames through the renderer named: play at full strength, play half faded, the title.
 std::vector<std::vector<uint32_t>> Frames(const char* renderer, std::string& used) {

@@ -22,6 +22,22 @@ void FillColumn(int32_t column, int32_t from, int32_t to, CellColour colour) {
     for (int32_t row = from; row <= to; ++row) GameState.Board[column][row] = colour;
 }
 
+void SetUpFullWell() {
+    GameStateRecord& g = GameState;
+    for (int32_t c = 0; c < BoardColumns; ++c) {
+        for (int32_t r = 0; r < BoardRows; ++r) g.Board[c][r] = 1 + (c + r) % 8;
+    }
+    for (int32_t r = 0; r < 12; ++r) g.Board[6][r] = g.Board[7][r] = g.Board[8][r] = 0;
+    PlacePiece(12, 6, 2);
+    g.NextPiece = 16;
+    g.Level = 4;
+    g.Score = 98765;
+    g.LinesCleared = 43210;
+    g.FramesPerSecond = 60;
+    g.ClockMinutes = 12;
+    g.ClockSeconds = 34;
+}
+
 void FillBoard(CellColour colour) {
     for (auto& column : GameState.Board) {
         for (CellColour& cell : column) cell = colour;

@@ -21,6 +21,9 @@ void FillBoard(CellColour colour);
 // Writes rows of the board from `firstRow` on, one string of 15 characters per row: '.' an
 // empty cell, a digit its colour.
 void SetRows(int32_t firstRow, const std::vector<std::string>& rows);
+// Every cell filled but a shaft, the shadow and the falling piece in it, the preview, five-digit
+// numbers and the clock: every kind of picture of play at once.
+void SetUpFullWell();
 // One row as 15 characters ('.' for empty), for readable expectations.
 std::string RowText(int32_t row);
 // The whole board as "data.dat" holds it: 25 lines of 15 digits.

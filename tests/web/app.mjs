@@ -14,11 +14,11 @@ import { tmpdir } from "node:os";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 
-import { decodePng, evaluate, launchBrowser, sleep, watchConsole } from "../../tools/web/browsers.mjs";
+import { evaluate, launchBrowser, sleep, watchConsole } from "../../tools/web/browsers.mjs";
 import { measureVisit, PhoneNetwork, waitForOfflineCopy } from "../../tools/web/loading.mjs";
 import { serveFolder } from "../../tools/web/serve.mjs";
-import { checkConsole, Data, decodePictures, DefaultTable, difference, keepLastScreen, noticeBox,
-         readFile, tableOf, titleMenu, waitFor, waitForKeyMode } from "./support.mjs";
+import { checkConsole, Data, DefaultTable, keepLastScreen, readFile, tableOf, waitFor,
+         waitForKeyMode, waitForTitleMenu } from "./support.mjs";
 
 const [site, gfx] = process.argv.slice(2);
 if (!gfx) {
@@ -29,23 +29,8 @@ const source = join(dirname(fileURLToPath(import.meta.url)), "../..");
 const shots = process.env.ZANTORVIX_SHOTS;
 if (shots) mkdirSync(shots, { recursive: true });
 
-async function waitForTitle(page, table, name) {
-  await decodePictures(page, gfx);
-  const expected = titleMenu(table);
-  let last = Infinity, shot = null;
-  try {
-    await waitFor(`the title menu (${name})`, async () => {
-      const skip = await noticeBox(page);
-      shot = await page.screenshot();
-      last = difference(await decodePng(page, shot), expected, skip);
-      return last < 4;
-    }, 90);
-  } catch (error) {
-    if (shots && shot) writeFileSync(join(shots, `app-failed-${name}.png`), shot);
-    throw new Error(`${error.message}; the screen differs by ${last.toFixed(1)} levels`);
-  }
-  if (shots) writeFileSync(join(shots, `app-${name}.png`), shot);
-}
+const waitForTitle = (page, table, name) => waitForTitleMenu(page, gfx, table, name,
+  (kept, shot) => shots && writeFileSync(join(shots, `app-${kept}.png`), shot), 90);
 
 async function press(page, key, hold = 80) {
   await page.keyboard.down(key);

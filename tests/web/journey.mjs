@@ -12,12 +12,11 @@ import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "nod
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 
-import { BrowserKinds, decodePng, evaluate, keyName, launchBrowser, sleep, watchConsole }
-  from "../../tools/web/browsers.mjs";
+import { BrowserKinds, evaluate, keyName, launchBrowser, sleep, watchConsole } from "../../tools/web/browsers.mjs";
 import { serveFolder } from "../../tools/web/serve.mjs";
-import { bytesOf, checkConsole, countSoundRequests, Data, decodePictures, DefaultTable, difference,
-         keepLastScreen, notice, noticeBox, onlyBackground, readFile, soundState, tableOf, titleMenu,
-         waitFor, waitForKeyMode } from "./support.mjs";
+import { bytesOf, checkConsole, countSoundRequests, Data, DefaultTable, keepLastScreen, notice,
+         noticeBox, onlyBackground, readFile, soundState, tableOf, titleMenu, waitFor,
+         waitForKeyMode, waitForTitleMenu } from "./support.mjs";
 
 const [kind, site, gfx, desktopGame, desktopReplay] = process.argv.slice(2);
 if (!desktopReplay || !BrowserKinds.includes(kind)) {
@@ -30,24 +29,8 @@ const Enter = keyName(kind, "Enter");
 const shots = process.env.ZANTORVIX_SHOTS;
 if (shots) mkdirSync(shots, { recursive: true });
 
-// The whole picture is compared but for the page's notice, which covers only background.
-async function waitForTitle(page, table, name) {
-  await decodePictures(page, gfx);
-  const expected = titleMenu(table);
-  let last = Infinity, shot = null;
-  try {
-    await waitFor(`the title menu (${name})`, async () => {
-      const skip = await noticeBox(page);
-      shot = await page.screenshot();
-      last = difference(await decodePng(page, shot), expected, skip);
-      return last < 4;
-    });
-  } catch (error) {
-    if (shots && shot) writeFileSync(join(shots, shotName(`failed-${name}`)), shot);
-    throw new Error(`${error.message}; the screen differs by ${last.toFixed(1)} levels`);
-  }
-  if (shots) writeFileSync(join(shots, shotName(name)), shot);
-}
+const waitForTitle = (page, table, name) => waitForTitleMenu(page, gfx, table, name,
+  (kept, shot) => shots && writeFileSync(join(shots, shotName(kept)), shot));
 
 // Presses and lets go, holding the key for `hold` ms: long enough for a frame to see it.
 async function press(page, key, hold = 80) {

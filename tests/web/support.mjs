@@ -77,6 +77,27 @@ export function titleMenu(table) {
   return screen;
 }
 
+// Waits for the title menu with `table`, the whole picture compared but for the page's notice,
+// which covers only background; `keep(name, shot)` is handed the screenshot that matched, or the
+// last one as "failed-NAME" when none did.
+export async function waitForTitleMenu(page, gfx, table, name, keep, seconds = 60) {
+  await decodePictures(page, gfx);
+  const expected = titleMenu(table);
+  let last = Infinity, shot = null;
+  try {
+    await waitFor(`the title menu (${name})`, async () => {
+      const skip = await noticeBox(page);
+      shot = await page.screenshot();
+      last = difference(await decodePng(page, shot), expected, skip);
+      return last < 4;
+    }, seconds);
+  } catch (error) {
+    if (shot) keep(`failed-${name}`, shot);
+    throw new Error(`${error.message}; the screen differs by ${last.toFixed(1)} levels`);
+  }
+  keep(name, shot);
+}
+
 // True when `screen` shows nothing but the title's background inside `box`: a label there
 // covers nothing of the menu or the table.
 export function onlyBackground(screen, box) {
