@@ -25,7 +25,9 @@ class ForwardingPlatform : public Platform {
     TextureId LoadTextureOnDemand(const char* file, int32_t* width, int32_t* height) override {
         return Inner.LoadTextureOnDemand(file, width, height);
     }
-    void WantTexture(TextureId texture, bool wanted) override { Inner.WantTexture(texture, wanted); }
+    void WantTexture(TextureId texture, bool wanted) override {
+        Inner.WantTexture(texture, wanted);
+    }
     void TakeWindowMessage() override { Inner.TakeWindowMessage(); }
     bool WindowCloseRequested() override { return Inner.WindowCloseRequested(); }
     bool FocusLost() override { return Inner.FocusLost(); }

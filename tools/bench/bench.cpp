@@ -574,7 +574,7 @@ int RunUnderWine(const std::string& prefix, int32_t runs) {
                              game == 0 ? "Linux" : "Windows");
                 return 1;
             }
-            const double values[Rows] = {run.PlayFps, run.PlayCpuMs, run.MenuCpuMs,
+            const double values[Rows] = {run.PlayFps, run.PlayCpuMs,    run.MenuCpuMs,
                                          run.PeakMb,  run.MenuPresents, run.ServerCpuMs};
             for (int k = 0; k < Rows; ++k) figures[game][k].push_back(values[k]);
         }

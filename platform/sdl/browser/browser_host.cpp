@@ -74,11 +74,16 @@ EM_JS(void, TellPageProgramEnded, (int status), {
 });
 
 // The page counts the frames presented, for its frame rate, and keeps the times of the first
-// thousand, which show where the start-up spent its time.
+// thousand, which show where the start-up spent its time, and with each the program's own time
+// so far (sleep.js), which shows how much of a frame was the program's and how much the browser's.
 EM_JS(void, CountPresentInPage, (), {
     Module["presents"] = (Module["presents"] || 0) + 1;
     const times = Module["presentTimes"] || (Module["presentTimes"] = []);
-    if (times.length < 1000) times.push(performance.now());
+    const awake = Module["presentAwakeMs"] || (Module["presentAwakeMs"] = []);
+    if (times.length < 1000) {
+        times.push(performance.now());
+        awake.push(Module["awakeMs"] || 0);
+    }
 });
 
 // Whether the file is one of the pictures and sounds still on their way (packs.js).

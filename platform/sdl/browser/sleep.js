@@ -22,12 +22,19 @@ mergeInto(LibraryManager.library, {
     },
   },
   emscripten_sleep__deps: ["$safeSetTimeout", "$zantorvixSoon"],
+  // The program's own time between its sleeps is added up in Module.awakeMs, for ./web --bench.
   emscripten_sleep: function (ms) {
     Asyncify.handleSleep(function (wakeUp) {
+      var now = performance.now();
+      if (Module["wokeAt"] !== undefined) Module["awakeMs"] = (Module["awakeMs"] || 0) + now - Module["wokeAt"];
+      var woken = function () {
+        Module["wokeAt"] = performance.now();
+        wakeUp();
+      };
       if (ms > 0) {
-        safeSetTimeout(wakeUp, ms);
+        safeSetTimeout(woken, ms);
       } else {
-        zantorvixSoon.run(wakeUp);
+        zantorvixSoon.run(woken);
       }
     });
   },
