@@ -120,8 +120,9 @@ void Key(const VirtualDisplay& display, const char* key) {
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "bench: %s failed\n", key);
 }
 
-// Counts the game window's presents: each one draws the whole window, which the X server
-// reports as damage.
+// Counts the game window's presents: each one draws into the window (the whole of it, or only
+// the rectangles that changed), which the X server reports as damage, the last rectangle of a
+// present marked as such.
 class PresentCounter {
   public:
     PresentCounter(Display* display, Window window) : Connection(display) {
