@@ -32,6 +32,20 @@ namespace {
 constexpr uint32_t Red = 0xFFFF0000, Green = 0xFF00FF00, Blue = 0xFF0000FF, White = 0xFFFFFFFF,
                    Black = 0xFF000000, Magenta = 0xFFFF00FF;
 
+SDL_Event KeyEvent(Uint32 type, SDL_Scancode scancode) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.keysym.scancode = scancode;
+    return event;
+}
+
+// Queues a key pressed and let go before the next poll; false when SDL refuses the events.
+bool PushKeyTap(SDL_Scancode scancode) {
+    SDL_Event down = KeyEvent(SDL_KEYDOWN, scancode);
+    SDL_Event up = KeyEvent(SDL_KEYUP, scancode);
+    return SDL_PushEvent(&down) == 1 && SDL_PushEvent(&up) == 1;
+}
+
 // Sets (or, given nullptr, removes) an environment variable for one test and puts the old value
 // back afterwards.
 class ScopedEnvironment {
@@ -606,13 +620,7 @@ TEST_F(SdlPlatformTest, AKeyOrAGamepadButtonTappedBetweenTwoPollsReadsDownAtTheN
     OPEN_DISPLAY_OR_SKIP();
     Sdl->CreateKeyboard();
     uint8_t keys[256];
-    SDL_Event down{};
-    down.type = SDL_KEYDOWN;
-    down.key.keysym.scancode = SDL_SCANCODE_SPACE;
-    SDL_Event up = down;
-    up.type = SDL_KEYUP;
-    ASSERT_EQ(SDL_PushEvent(&down), 1);
-    ASSERT_EQ(SDL_PushEvent(&up), 1);
+    ASSERT_TRUE(PushKeyTap(SDL_SCANCODE_SPACE));
     Sdl->BeginFrame();  // a frame's events are taken as it ends, without losing the tap
     Sdl->EndFrame();
     Sdl->PollKeyboard(keys);
@@ -640,7 +648,8 @@ TEST_F(SdlPlatformTest, AKeyOrAGamepadButtonTappedBetweenTwoPollsReadsDownAtTheN
     EXPECT_EQ(keys[DIK_SPACE], 0);
 
     // A key held as the window loses the focus is not read afterwards.
-    ASSERT_EQ(SDL_PushEvent(&down), 1);
+    SDL_Event held = KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_SPACE);
+    ASSERT_EQ(SDL_PushEvent(&held), 1);
     SDL_Event focus{};
     focus.type = SDL_WINDOWEVENT;
     focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
@@ -691,13 +700,7 @@ TEST_F(SdlPlatformTest, ThePlayersControlsApplyToTheKeyboardInPlayAndTheMenusKee
     Sdl->SetControls(controls);
     uint8_t keys[256];
     const auto tap = [&](SDL_Scancode scancode) {
-        SDL_Event down{};
-        down.type = SDL_KEYDOWN;
-        down.key.keysym.scancode = scancode;
-        SDL_Event up = down;
-        up.type = SDL_KEYUP;
-        ASSERT_EQ(SDL_PushEvent(&down), 1);
-        ASSERT_EQ(SDL_PushEvent(&up), 1);
+        ASSERT_TRUE(PushKeyTap(scancode));
         Sdl->PollKeyboard(keys);
     };
     const auto down = [&] {
@@ -728,9 +731,7 @@ TEST_F(SdlPlatformTest, ThePlayersControlsApplyToTheKeyboardInPlayAndTheMenusKee
     // SDL's dummy driver has a US keyboard: the key at A's place prints A, until it types
     // something else (as a page learns the layout from the keys' events alone).
     EXPECT_EQ(Sdl->KeyLabel(PlaceA), "A");
-    SDL_Event typed{};
-    typed.type = SDL_KEYDOWN;
-    typed.key.keysym.scancode = SDL_SCANCODE_A;
+    SDL_Event typed = KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_A);
     typed.key.keysym.sym = SDLK_q;
     ASSERT_EQ(SDL_PushEvent(&typed), 1);
     Sdl->PollKeyboard(keys);
